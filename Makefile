@@ -1,0 +1,31 @@
+# Two commands do everything: `make test` and `make run`. Both install what is missing,
+# configure CMake for i386 into build/ and build; then test runs every test, run starts the
+# program.
+BUILD   ?= build
+JOBS    ?= $(shell nproc)
+CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+.PHONY: all deps configure build test run clean
+
+all: build
+
+deps:
+	@scripts/install-deps
+
+$(BUILD)/CMakeCache.txt:
+	cmake -S . -B $(BUILD) -DCMAKE_TOOLCHAIN_FILE=cmake/i386.cmake $(CMAKE_FLAGS)
+
+configure: deps $(BUILD)/CMakeCache.txt
+
+build: configure
+	cmake --build $(BUILD) -j $(JOBS)
+
+test: build
+	cd $(BUILD) && ctest --output-on-failure -j $(JOBS) --timeout 300
+
+run: build
+	@if [ -x $(BUILD)/armonix ]; then exec $(BUILD)/armonix; \
+	else cd $(BUILD)/demo && exec ../armonix-runtime; fi
+
+clean:
+	rm -rf $(BUILD)

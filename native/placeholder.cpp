@@ -1,0 +1,1 @@
+// The native layer starts here; its sources replace this file.

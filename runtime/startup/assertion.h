@@ -1,0 +1,11 @@
+// Failed assertions: misuse of the runtime by compiled code and internal inconsistencies are
+// reported as (number, source unit, line); the user may continue or end the process. This
+// is the one path for them.
+#pragma once
+#include <cstdint>
+
+void FailedAssertion(int32_t number, const char* unit, int32_t line);
+
+// Tests observe reports through a hook that replaces the dialog; returns the previous hook.
+using AssertionHook = void (*)(int32_t number, const char* unit, int32_t line);
+AssertionHook SetAssertionHook(AssertionHook hook);
