@@ -1,0 +1,1 @@
+target_sources(armonixrt PRIVATE ${CMAKE_CURRENT_LIST_DIR}/heap.cpp)
