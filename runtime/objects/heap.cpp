@@ -32,15 +32,17 @@ SmallHeap& Heap() {
   return *heap;
 }
 
-int32_t RoundToWord(int32_t size) { return (size + 3) & ~3; }
+// In 64 bits: a size near INT32_MAX must not wrap to a negative (small) size class.
+int64_t RoundToWord(int32_t size) { return (static_cast<int64_t>(size) + 3) & ~int64_t{3}; }
 
-void* GeneralAlloc(int32_t size, bool mayFail) {
+void* GeneralAlloc(int64_t size, bool mayFail) {
   void* block = std::calloc(1, static_cast<size_t>(size));
   if (block == nullptr && !mayFail) FatalOutOfMemory();
   return block;
 }
 
 void* CarveSmall(SmallHeap& heap, int32_t rounded, bool mayFail) {
+  // The caller holds the heap lock; a fatal exit here ends the process with it held.
   if (heap.chunkLeft < rounded) {
     auto* chunk = static_cast<uint8_t*>(GeneralAlloc(kChunkSize, mayFail));
     if (chunk == nullptr) return nullptr;
@@ -57,8 +59,9 @@ void* CarveSmall(SmallHeap& heap, int32_t rounded, bool mayFail) {
 
 void* HeapAlloc(int32_t size, bool mayFail) {
   if (size <= 0) return nullptr;
-  int32_t rounded = RoundToWord(size);
-  if (rounded > kLargestSmall) return GeneralAlloc(rounded, mayFail);
+  int64_t roundedSize = RoundToWord(size);
+  if (roundedSize > kLargestSmall) return GeneralAlloc(roundedSize, mayFail);
+  auto rounded = static_cast<int32_t>(roundedSize);
   SmallHeap& heap = Heap();
   std::lock_guard<std::mutex> guard(heap.lock);
   FreeBlock*& list = heap.freeLists[rounded / 4];
@@ -77,11 +80,12 @@ void* HeapAlloc(int32_t size, bool mayFail) {
 
 void HeapFree(void* block, int32_t size) {
   if (block == nullptr || size <= 0) return;
-  int32_t rounded = RoundToWord(size);
-  if (rounded > kLargestSmall) {
+  int64_t roundedSize = RoundToWord(size);
+  if (roundedSize > kLargestSmall) {
     std::free(block);
     return;
   }
+  auto rounded = static_cast<int32_t>(roundedSize);
   SmallHeap& heap = Heap();
   std::lock_guard<std::mutex> guard(heap.lock);
   auto* freed = static_cast<FreeBlock*>(block);
@@ -97,6 +101,7 @@ int32_t HeapBytesInUse() {
 }
 
 void* TaggedAlloc(int32_t size) {
+  if (size < 0 || size > INT32_MAX - 8) FatalOutOfMemory();  // no record is that large
   auto* words = static_cast<uint32_t*>(HeapAlloc(size + 8));
   words[0] = static_cast<uint32_t>(size);
   words[1] = kTaggedAllocTag;

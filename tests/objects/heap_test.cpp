@@ -32,6 +32,16 @@ TEST(Heap, InUseCountsRequestedSmallSizesOnly) {
   EXPECT_EQ(HeapBytesInUse(), before);
 }
 
+TEST(Heap, SizesNearTheTopOfTheRangeNeverWrapIntoASmallSizeClass) {
+  int32_t before = HeapBytesInUse();
+  for (int32_t size : {INT32_MAX, INT32_MAX - 1, INT32_MAX - 3}) {
+    void* block = HeapAlloc(size, /*mayFail=*/true);  // the general heap, or nil
+    EXPECT_EQ(HeapBytesInUse(), before) << size;
+    HeapFree(block, size);
+  }
+  EXPECT_EQ(HeapBytesInUse(), before);
+}
+
 TEST(Heap, FreedBlockIsReusedByItsSizeClassZeroed) {
   auto* a = static_cast<uint8_t*>(HeapAlloc(13));  // size class of 16 bytes
   a[0] = 0xAA;

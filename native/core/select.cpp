@@ -1,0 +1,59 @@
+// Choosing the backend on first use: ARMONIX_NATIVE=fltk|headless; without it the FLTK
+// desktop when a display is available, else a one-line explanation and exit status 1.
+// Entry points: TheBackend, InstallBackend, HasBackend.
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+
+#include "native/core/state.h"
+#include "native/fltk/fltk.h"
+#include "native/headless/headless.h"
+
+namespace native {
+namespace {
+
+std::unique_ptr<Backend> gBackend;
+
+[[noreturn]] void NoDesktop(const std::string& why) {
+  std::fprintf(stderr,
+               "armonix: %s; to run without a desktop set ARMONIX_NATIVE=headless "
+               "(with ARMONIX_SCRIPT=FILE to play the user)\n",
+               why.c_str());
+  std::exit(1);
+}
+
+Backend* FromEnvironment() {
+  const char* choice = std::getenv("ARMONIX_NATIVE");
+  std::string value = choice ? choice : "";
+  if (value == "headless") return CreateHeadlessBackendFromEnvironment();
+  if (!value.empty() && value != "fltk") {
+    std::fprintf(stderr, "armonix: ARMONIX_NATIVE=%s is neither fltk nor headless\n",
+                 value.c_str());
+    std::exit(1);
+  }
+  std::string why;
+  Backend* desktop = CreateFltkBackend(&why);
+  if (!desktop) NoDesktop(why);
+  return desktop;
+}
+
+}  // namespace
+
+Backend& TheBackend() {
+  if (!gBackend) {
+    gBackend.reset(FromEnvironment());
+    RegisterSystemClasses();
+  }
+  return *gBackend;
+}
+
+void InstallBackend(Backend* backend) {
+  gBackend.release();  // a replaced backend may still be referenced by an atexit hook
+  gBackend.reset(backend);
+  RegisterSystemClasses();
+}
+
+bool HasBackend() { return gBackend != nullptr; }
+
+}  // namespace native

@@ -1,0 +1,507 @@
+// The FLTK desktop backend. Each top-level window is an Fl_Window (with an Fl_Menu_Bar when
+// it has a menu); the window manager in native/core owns the content, so FLTK events become
+// queued input (our queue: FLTK dispatches inside Fl::wait), exposures become invalid
+// regions, and WM_PAINT drawing goes to the window through make_current. Entry point:
+// CreateFltkBackend.
+#include "native/fltk/fltk.h"
+
+#include <FL/Fl.H>
+#include <FL/Fl_Menu_Bar.H>
+#include <FL/Fl_Window.H>
+#include <FL/fl_ask.H>
+#include <FL/fl_draw.H>
+
+#include <algorithm>
+
+#include "native/core/input.h"
+#include "native/fltk/xwindow.h"
+#include "native/headless/script.h"
+#include "native/text/cp1252.h"
+
+namespace native {
+namespace {
+
+constexpr int kMenuHeight = 19;  // the core's menu bar height, so geometry agrees
+bool gModal = false;             // a message box is up: our windows take no input
+
+int MenuHeightOf(HWND hwnd) { return GetMenu(hwnd) ? kMenuHeight : 0; }
+
+uint32_t Modifiers() {
+  uint32_t m = 0;
+  int state = Fl::event_state();
+  if (state & FL_SHIFT) m |= kKeyShift;
+  if (state & FL_CTRL) m |= kKeyControl;
+  if (state & FL_ALT) m |= kKeyAlt;
+  return m;
+}
+
+int VirtualKeyOf(int key) {
+  if (key >= 'a' && key <= 'z') return key - 32;
+  if (key >= '0' && key <= '9') return key;
+  if (key >= FL_F + 1 && key <= FL_F + 24) return VK_F1 + (key - FL_F - 1);
+  switch (key) {
+    case ' ': return VK_SPACE;
+    case FL_BackSpace: return VK_BACK;
+    case FL_Tab: return VK_TAB;
+    case FL_Enter:
+    case FL_KP_Enter: return VK_RETURN;
+    case FL_Escape: return VK_ESCAPE;
+    case FL_Page_Up: return VK_PRIOR;
+    case FL_Page_Down: return VK_NEXT;
+    case FL_End: return VK_END;
+    case FL_Home: return VK_HOME;
+    case FL_Left: return VK_LEFT;
+    case FL_Up: return VK_UP;
+    case FL_Right: return VK_RIGHT;
+    case FL_Down: return VK_DOWN;
+    case FL_Insert: return VK_INSERT;
+    case FL_Delete: return VK_DELETE;
+    case FL_Help: return VK_HELP;
+    case FL_Print: return VK_SNAPSHOT;
+    case FL_Shift_L:
+    case FL_Shift_R: return VK_SHIFT;
+    case FL_Control_L:
+    case FL_Control_R: return VK_CONTROL;
+    case FL_Alt_L:
+    case FL_Alt_R: return VK_MENU;
+    case FL_Meta_L: return VK_LWIN;
+    case FL_Meta_R: return VK_RWIN;
+    case FL_Menu: return VK_APPS;
+    case FL_Caps_Lock: return VK_CAPITAL;
+    case FL_Num_Lock: return VK_NUMLOCK;
+    case FL_Scroll_Lock: return VK_SCROLL;
+    case FL_Pause: return VK_PAUSE;
+    case '-': return VK_OEM_MINUS;
+    case '=': return VK_OEM_PLUS;
+    case ',': return VK_OEM_COMMA;
+    case '.': return VK_OEM_PERIOD;
+    default: return 0xE5;  // a key known only by its character
+  }
+}
+
+char CharacterOfEvent() {
+  if (Fl::event_length() == 0) {
+    int key = Fl::event_key();
+    if (key == FL_Enter || key == FL_KP_Enter) return '\r';
+    if (key == FL_BackSpace) return '\b';
+    if (key == FL_Tab) return '\t';
+    if (key == FL_Escape) return 27;
+    return 0;
+  }
+  std::string c = Utf8ToCp1252(std::string(Fl::event_text(), Fl::event_length()));
+  return c.size() == 1 ? c[0] : 0;
+}
+
+int FlFont(const FontSpec& spec) {
+  std::string face = spec.face;
+  std::transform(face.begin(), face.end(), face.begin(), ::tolower);
+  int base = FL_HELVETICA;
+  if (face.find("courier") != std::string::npos || face.find("mono") != std::string::npos) {
+    base = FL_COURIER;
+  } else if (face.find("times") != std::string::npos || face.find("serif") == 0) {
+    base = FL_TIMES;
+  }
+  return base + (spec.bold ? FL_BOLD : 0) + (spec.italic ? FL_ITALIC : 0);
+}
+
+void SetColor(COLORREF c) { fl_color(GetRValue(c), GetGValue(c), GetBValue(c)); }
+
+class MenuBar;
+
+// A top-level window of the core, shown by FLTK.
+class TopWindow : public Fl_Window {
+ public:
+  TopWindow(HWND hwnd, int x, int y, int w, int h)
+      : Fl_Window(x, y, std::max(w, 1), std::max(h, 1)), hwnd_(hwnd) {
+    end();
+    callback(CloseBox, this);
+  }
+
+  HWND hwnd() const { return hwnd_; }
+  MenuBar* bar = nullptr;
+  bool applying = false;  // a geometry change from the core, not from the user
+
+  int handle(int event) override;
+  void draw() override;
+  void resize(int x, int y, int w, int h) override;
+
+ private:
+  static void CloseBox(Fl_Widget*, void* self) {
+    if (!gModal) RequestClose(static_cast<TopWindow*>(self)->hwnd_);
+  }
+  HWND hwnd_;
+};
+
+void PostCommand(Fl_Widget* widget, void* id);
+
+// The menu bar of a window: before it opens, the window gets WM_INITMENU and the items are
+// rebuilt from the core's menu, so enabling done on WM_INITMENU shows at once.
+class MenuBar : public Fl_Menu_Bar {
+ public:
+  MenuBar(TopWindow* owner, int w) : Fl_Menu_Bar(0, 0, w, kMenuHeight), owner_(owner) {
+    textsize(12);
+    box(FL_FLAT_BOX);
+  }
+
+  void Rebuild() {
+    clear();
+    HMENU menu = GetMenu(owner_->hwnd());
+    if (menu) AddItems(menu, "");
+    redraw();
+  }
+
+  int handle(int event) override {
+    if (gModal) return 1;
+    if (event == FL_PUSH && IsWindow(owner_->hwnd())) {
+      SendMessageA(owner_->hwnd(), WM_INITMENU,
+                   reinterpret_cast<WPARAM>(GetMenu(owner_->hwnd())), 0);
+      if (!IsWindow(owner_->hwnd())) return 1;
+      Rebuild();
+    }
+    return Fl_Menu_Bar::handle(event);
+  }
+
+ private:
+  static std::string Label(const std::string& caption) {
+    std::string text = caption.substr(0, caption.find('\t'));
+    std::string out;
+    for (char c : Cp1252ToUtf8(text)) {
+      if (c == '/' || c == '\\' || c == '_') out += '\\';
+      out += c;
+    }
+    return out;
+  }
+
+  static int Shortcut(const std::string& caption) {
+    size_t tab = caption.find('\t');
+    if (tab == std::string::npos) return 0;
+    int vk = 0;
+    char ch = 0;
+    uint32_t mods = 0;
+    if (!ParseKeySpec(caption.substr(tab + 1), &vk, &ch, &mods)) return 0;
+    int key = (vk >= 'A' && vk <= 'Z') ? vk + 32 : (vk >= VK_F1 && vk <= VK_F24) ? FL_F + vk - VK_F1 + 1 : vk;
+    return key | ((mods & kKeyControl) ? FL_CTRL : 0) | ((mods & kKeyShift) ? FL_SHIFT : 0) |
+           ((mods & kKeyAlt) ? FL_ALT : 0);
+  }
+
+  void AddItems(HMENU menu, const std::string& prefix) {
+    for (size_t i = 0; i < menu->items.size(); ++i) {
+      const MenuItem& item = menu->items[i];
+      if (item.flags & MF_SEPARATOR) {
+        int last = size() - 2;  // before the terminator
+        if (last >= 0) mode(last, mode(last) | FL_MENU_DIVIDER);
+        continue;
+      }
+      if (item.text.empty()) continue;
+      std::string path = prefix + Label(item.text);
+      int flags = (item.flags & (MF_GRAYED | MF_DISABLED)) ? FL_MENU_INACTIVE : 0;
+      if (item.flags & MF_POPUP) {
+        add(path.c_str(), 0, nullptr, nullptr, FL_SUBMENU | flags);
+        if (IsMenu(item.popup)) AddItems(item.popup, path + "/");
+        continue;
+      }
+      if (item.flags & MF_CHECKED) flags |= FL_MENU_TOGGLE | FL_MENU_VALUE;
+      add(path.c_str(), Shortcut(item.text), PostCommand,
+          reinterpret_cast<void*>(static_cast<uintptr_t>(item.id)), flags);
+    }
+  }
+
+  TopWindow* owner_;
+};
+
+void PostCommand(Fl_Widget* widget, void* id) {
+  auto* window = static_cast<TopWindow*>(widget->window());
+  if (!window || !IsWindow(window->hwnd())) return;
+  PostMessageA(window->hwnd(), WM_COMMAND,
+               MAKEWPARAM(static_cast<WORD>(reinterpret_cast<uintptr_t>(id)), 0), 0);
+}
+
+int TopWindow::handle(int event) {
+  if (!IsWindow(hwnd_)) return Fl_Window::handle(event);
+  bool overBar = bar && Fl::event_y() < kMenuHeight;
+  POINT screen{Fl::event_x_root(), Fl::event_y_root()};
+  switch (event) {
+    case FL_PUSH:
+      if (overBar) return Fl_Window::handle(event);
+      if (gModal) return 1;
+      InputPointer(Fl::event_button() == FL_RIGHT_MOUSE ? PointerAction::kRightDown
+                                                        : PointerAction::kLeftDown,
+                   screen);
+      return 1;
+    case FL_RELEASE:
+      if (gModal) return 1;
+      InputPointer(Fl::event_button() == FL_RIGHT_MOUSE ? PointerAction::kRightUp
+                                                        : PointerAction::kLeftUp,
+                   screen);
+      return 1;
+    case FL_ENTER:
+    case FL_MOVE:
+    case FL_DRAG:
+      if (!gModal) InputPointer(PointerAction::kMove, screen);
+      Fl_Window::handle(event);
+      return 1;
+    case FL_LEAVE:
+      PostMessageA(nullptr, WM_NULL, 0, 0);  // the loop runs and its tracker sees the exit
+      return 1;
+    case FL_KEYDOWN:
+    case FL_KEYUP:
+      if (gModal) return 1;
+      InputKey(VirtualKeyOf(Fl::event_key()), event == FL_KEYDOWN,
+               event == FL_KEYDOWN ? CharacterOfEvent() : 0, Modifiers());
+      return 1;
+    case FL_FOCUS:
+      if (!gModal && State().active != hwnd_) SetActive(hwnd_, WA_ACTIVE);
+      return 1;
+    case FL_UNFOCUS: return 1;
+    default: return Fl_Window::handle(event);
+  }
+}
+
+void TopWindow::draw() {
+  Fl_Window::draw();
+  if (IsWindow(hwnd_)) InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
+void TopWindow::resize(int x, int y, int w, int h) {
+  bool sized = w != this->w() || h != this->h();
+  Fl_Window::resize(x, y, w, h);
+  if (bar) bar->size(w, kMenuHeight);
+  if (applying || !IsWindow(hwnd_) || !shown()) return;
+  int menu = MenuHeightOf(hwnd_);
+  RECT wanted{x, y + menu, x + w, y + h};
+  RECT got = UserMovedWindow(hwnd_, wanted, sized);
+  if (got.right - got.left != w || got.bottom - got.top != h - menu) {
+    applying = true;
+    Fl_Window::resize(x, y, got.right - got.left, got.bottom - got.top + menu);
+    if (bar) bar->size(this->w(), kMenuHeight);
+    applying = false;
+  }
+}
+
+TopWindow* Of(HWND hwnd) { return hwnd ? static_cast<TopWindow*>(hwnd->backendData) : nullptr; }
+
+class FltkBackend : public Backend {
+ public:
+  FltkBackend() {
+    Fl::lock();  // lets Fl::awake end a blocking wait
+    Fl::visual(FL_RGB);
+    fl_open_display();
+  }
+
+  bool PumpInput(bool wait, int timeoutMs) override {
+    if (menusDirty_) RebuildMenus();
+    Fl::flush();
+    if (!wait) {
+      Fl::check();
+    } else if (timeoutMs < 0) {
+      Fl::wait();
+    } else {
+      Fl::wait(timeoutMs / 1000.0);
+    }
+    return true;
+  }
+
+  void Wake() override { Fl::awake(); }
+
+  void WindowCreated(HWND hwnd) override {
+    POINT o = ClientOriginOnScreen(hwnd);
+    RECT c = ClientRect(hwnd);
+    int menu = MenuHeightOf(hwnd);
+    auto* w = new TopWindow(hwnd, o.x, o.y - menu, c.right, c.bottom + menu);
+    w->copy_label(Cp1252ToUtf8(hwnd->text).c_str());
+    if (!(hwnd->style & WS_THICKFRAME)) w->size_range(w->w(), w->h(), w->w(), w->h());
+    hwnd->backendData = w;
+    SyncMenuBar(w);
+  }
+
+  void WindowDestroyed(HWND hwnd) override {
+    TopWindow* w = Of(hwnd);
+    if (!w) return;
+    if (drawing_ == w) drawing_ = nullptr;
+    w->hide();
+    hwnd->backendData = nullptr;
+    Fl::delete_widget(w);
+  }
+
+  void WindowShown(HWND hwnd, bool visible) override {
+    TopWindow* w = Of(hwnd);
+    if (!w) return;
+    if (visible) {
+      ApplyGeometry(hwnd);
+      w->show();
+    } else {
+      w->hide();
+    }
+  }
+
+  void WindowGeometryChanged(HWND hwnd) override {
+    if (Of(hwnd)) ApplyGeometry(hwnd);
+  }
+
+  void WindowTextChanged(HWND hwnd) override {
+    if (TopWindow* w = Of(hwnd)) w->copy_label(Cp1252ToUtf8(hwnd->text).c_str());
+  }
+
+  void WindowActivated(HWND hwnd) override {
+    TopWindow* w = Of(hwnd);
+    if (w && w->shown() && Fl::first_window() != w) w->show();  // raises it
+  }
+
+  void MenusChanged() override { menusDirty_ = true; }
+
+  int MessageBox(HWND, const std::string& text, const std::string& caption,
+                 UINT type) override {
+    static const char* icons[] = {"i", "X", "?", "!", "i"};
+    UINT icon = (type & MB_ICONMASK) >> 4;
+    fl_message_icon()->label(icons[icon < 5 ? icon : 0]);
+    fl_message_title(Cp1252ToUtf8(caption).c_str());
+    std::vector<int> buttons;
+    switch (type & MB_TYPEMASK) {
+      case MB_OKCANCEL: buttons = {IDCANCEL, IDOK}; break;
+      case MB_YESNOCANCEL: buttons = {IDCANCEL, IDYES, IDNO}; break;
+      case MB_YESNO: buttons = {IDNO, IDYES}; break;
+      case MB_RETRYCANCEL: buttons = {IDCANCEL, IDRETRY}; break;
+      case MB_ABORTRETRYIGNORE: buttons = {IDABORT, IDRETRY, IDIGNORE}; break;
+      default: buttons = {IDOK}; break;
+    }
+    const char* labels[3] = {nullptr, nullptr, nullptr};
+    for (size_t i = 0; i < buttons.size(); ++i) labels[i] = AnswerName(buttons[i]);
+    gModal = true;
+    int chosen = fl_choice("%s", labels[0], labels[1], labels[2], Cp1252ToUtf8(text).c_str());
+    gModal = false;
+    return buttons[std::clamp<int>(chosen, 0, buttons.size() - 1)];
+  }
+
+  POINT CursorPos() override {
+    int x = 0;
+    int y = 0;
+    Fl::get_mouse(x, y);
+    return POINT{x, y};
+  }
+
+  HWND TopLevelAt(POINT p) override {
+    auto* w = dynamic_cast<TopWindow*>(FltkWindowAt(p.x, p.y));
+    if (!w || !IsWindow(w->hwnd())) return nullptr;
+    if (w->bar && p.y < w->y_root() + kMenuHeight) return w->hwnd();
+    return w->hwnd();
+  }
+
+  int ScreenWidth() override { return Fl::w(); }
+  int ScreenHeight() override { return Fl::h(); }
+  void Beep() override { fl_beep(); }
+
+  bool BeginDrawing(HWND top) override {
+    TopWindow* w = Of(top);
+    if (!w || !w->shown() || !w->visible()) return false;
+    w->make_current();
+    drawing_ = w;
+    return true;
+  }
+
+  void EndDrawing(HWND) override {}
+
+  void FillRect(const RECT& r, COLORREF color, const RECT& clip) override {
+    if (!drawing_) return;
+    RECT a = Clip(r, clip);
+    if (a.right <= a.left || a.bottom <= a.top) return;
+    SetColor(color);
+    fl_rectf(a.left, a.top + Offset(), a.right - a.left, a.bottom - a.top);
+  }
+
+  void Line(POINT from, POINT to, COLORREF color, int width, const RECT& clip) override {
+    if (!drawing_) return;
+    PushClip(clip);
+    SetColor(color);
+    fl_line_style(FL_SOLID, width);
+    fl_line(from.x, from.y + Offset(), to.x, to.y + Offset());
+    fl_line_style(0);
+    fl_pop_clip();
+  }
+
+  void Text(int x, int top, const std::string& text, const FontSpec& font, COLORREF color,
+            const RECT& clip) override {
+    if (!drawing_) return;
+    PushClip(clip);
+    fl_font(FlFont(font), std::max(font.height, 1));
+    SetColor(color);
+    std::string utf8 = Cp1252ToUtf8(text);
+    int baseline = top + fl_height() - fl_descent() + Offset();
+    fl_draw(utf8.c_str(), x, baseline);
+    if (font.underline) fl_line(x, baseline + 1, x + static_cast<int>(fl_width(utf8.c_str())), baseline + 1);
+    fl_pop_clip();
+  }
+
+  int TextWidth(const std::string& text, const FontSpec& font) override {
+    fl_font(FlFont(font), std::max(font.height, 1));
+    return static_cast<int>(fl_width(Cp1252ToUtf8(text).c_str()) + 0.5);
+  }
+
+  FontMetrics Metrics(const FontSpec& font) override {
+    fl_font(FlFont(font), std::max(font.height, 1));
+    int descent = fl_descent();
+    return FontMetrics{fl_height() - descent, descent, static_cast<int>(fl_width("n") + 0.5)};
+  }
+
+ private:
+  int Offset() const { return drawing_ && drawing_->bar ? kMenuHeight : 0; }
+
+  static RECT Clip(const RECT& r, const RECT& c) {
+    return RECT{std::max(r.left, c.left), std::max(r.top, c.top), std::min(r.right, c.right),
+                std::min(r.bottom, c.bottom)};
+  }
+
+  void PushClip(const RECT& c) {
+    fl_push_clip(c.left, c.top + Offset(), std::max<LONG>(c.right - c.left, 0),
+                 std::max<LONG>(c.bottom - c.top, 0));
+  }
+
+  void ApplyGeometry(HWND hwnd) {
+    TopWindow* w = Of(hwnd);
+    SyncMenuBar(w);
+    POINT o = ClientOriginOnScreen(hwnd);
+    RECT c = ClientRect(hwnd);
+    int menu = MenuHeightOf(hwnd);
+    w->applying = true;
+    if (!(hwnd->style & WS_THICKFRAME)) {
+      w->size_range(c.right, c.bottom + menu, c.right, c.bottom + menu);
+    }
+    w->resize(o.x, o.y - menu, std::max<LONG>(c.right, 1), std::max<LONG>(c.bottom + menu, 1));
+    w->applying = false;
+  }
+
+  void SyncMenuBar(TopWindow* w) {
+    bool wants = GetMenu(w->hwnd()) != nullptr;
+    if (wants && !w->bar) {
+      w->begin();
+      w->bar = new MenuBar(w, w->w());
+      w->end();
+    } else if (!wants && w->bar) {
+      w->remove(w->bar);
+      Fl::delete_widget(w->bar);
+      w->bar = nullptr;
+    }
+    if (w->bar) w->bar->Rebuild();
+  }
+
+  void RebuildMenus() {
+    menusDirty_ = false;
+    for (HWND top : State().topLevels) {
+      if (TopWindow* w = Of(top)) SyncMenuBar(w);
+    }
+  }
+
+  TopWindow* drawing_ = nullptr;
+  bool menusDirty_ = false;
+};
+
+}  // namespace
+
+Backend* CreateFltkBackend(std::string* why) {
+  if (!DisplayAvailable()) {
+    if (why) *why = "no X display is available (DISPLAY is unset or cannot be opened)";
+    return nullptr;
+  }
+  return new FltkBackend();
+}
+
+}  // namespace native

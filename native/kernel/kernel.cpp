@@ -1,0 +1,203 @@
+// Kernel-side stand-ins: the tick count, sleeping, the last error, the module's own file
+// (/proc/self/exe), shared libraries (dlopen/dlsym), the private per-user directories plug-in
+// libraries are written to, the version test (never the old system that needs the theme
+// library), critical sections over recursive mutexes, and the no-op common-controls, OLE and
+// drop-target calls. Entry points: GetTickCount, LoadLibraryA, EnterCriticalSection, ...
+#include <dlfcn.h>
+#include <pthread.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <new>
+#include <string>
+
+#include "native/core/state.h"
+
+namespace native {
+namespace {
+
+char gSelf;  // the address that stands for the program's own module handle
+
+static_assert(sizeof(pthread_mutex_t) <= sizeof(CRITICAL_SECTION),
+              "a critical section holds one host mutex");
+
+pthread_mutex_t* MutexOf(LPCRITICAL_SECTION section) {
+  return reinterpret_cast<pthread_mutex_t*>(section->opaque);
+}
+
+UINT CopyOut(const std::string& text, LPSTR buffer, UINT size) {
+  // Like the system: the length without terminator when it fits, else the size needed.
+  if (!buffer || size <= text.size()) return static_cast<UINT>(text.size() + 1);
+  std::memcpy(buffer, text.c_str(), text.size() + 1);
+  return static_cast<UINT>(text.size());
+}
+
+// Creates every missing component of path with mode 0700; refuses a directory that belongs
+// to someone else or that others may write to.
+bool MakePrivateDirectory(const std::string& path) {
+  for (size_t slash = 1; slash <= path.size(); ++slash) {
+    if (slash != path.size() && path[slash] != '/') continue;
+    std::string part = path.substr(0, slash);
+    if (mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) return false;
+  }
+  struct stat st {};
+  if (stat(path.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return false;
+  return st.st_uid == getuid() && (st.st_mode & 022) == 0;
+}
+
+std::string BaseDirectory(const char* xdgVariable, const char* homeSuffix) {
+  const char* xdg = std::getenv(xdgVariable);
+  if (xdg && xdg[0] == '/') return xdg;
+  const char* home = std::getenv("HOME");
+  if (home && home[0] == '/') return std::string(home) + homeSuffix;
+  return "/tmp/armonix-" + std::to_string(getuid());
+}
+
+UINT PrivateDirectory(const char* xdgVariable, const char* homeSuffix, const char* leaf,
+                      LPSTR buffer, UINT size) {
+  std::string path = BaseDirectory(xdgVariable, homeSuffix) + "/armonix" + leaf;
+  if (!MakePrivateDirectory(path)) {
+    State().lastError = ERROR_FILE_NOT_FOUND;
+    return 0;
+  }
+  return CopyOut(path, buffer, size);
+}
+
+}  // namespace
+}  // namespace native
+
+using namespace native;
+
+DWORD GetTickCount() {
+  timespec ts{};
+  clock_gettime(CLOCK_MONOTONIC, &ts);
+  return static_cast<DWORD>(static_cast<uint64_t>(ts.tv_sec) * 1000 + ts.tv_nsec / 1000000);
+}
+
+void Sleep(DWORD milliseconds) {
+  timespec ts{static_cast<time_t>(milliseconds / 1000), static_cast<long>(milliseconds % 1000) * 1000000};
+  while (nanosleep(&ts, &ts) != 0 && errno == EINTR) {
+  }
+}
+
+DWORD GetLastError() { return State().lastError; }
+void SetLastError(DWORD error) { State().lastError = error; }
+
+HMODULE GetModuleHandleA(LPCSTR name) {
+  if (!name) return reinterpret_cast<HMODULE>(&gSelf);
+  void* handle = dlopen(name, RTLD_NOW | RTLD_NOLOAD);
+  return reinterpret_cast<HMODULE>(handle);
+}
+
+DWORD GetModuleFileNameA(HMODULE module, LPSTR buffer, DWORD size) {
+  if (!buffer || size == 0) return 0;
+  if (module && module != reinterpret_cast<HMODULE>(&gSelf)) {
+    State().lastError = ERROR_INVALID_HANDLE;
+    return 0;
+  }
+  ssize_t n = readlink("/proc/self/exe", buffer, size - 1);
+  if (n < 0) {
+    buffer[0] = 0;
+    State().lastError = ERROR_FILE_NOT_FOUND;
+    return 0;
+  }
+  buffer[n] = 0;
+  if (static_cast<DWORD>(n) == size - 1) {
+    State().lastError = ERROR_INSUFFICIENT_BUFFER;
+    return size;
+  }
+  return static_cast<DWORD>(n);
+}
+
+HMODULE LoadLibraryA(LPCSTR fileName) {
+  if (!fileName || !fileName[0]) {
+    State().lastError = ERROR_INVALID_PARAMETER;
+    return nullptr;
+  }
+  void* handle = dlopen(fileName, RTLD_NOW | RTLD_LOCAL);
+  if (!handle) State().lastError = ERROR_MOD_NOT_FOUND;
+  return reinterpret_cast<HMODULE>(handle);
+}
+
+FARPROC GetProcAddress(HMODULE module, LPCSTR name) {
+  if (!module || !name || IS_INTRESOURCE(name)) {
+    State().lastError = ERROR_PROC_NOT_FOUND;
+    return nullptr;
+  }
+  void* handle = module == reinterpret_cast<HMODULE>(&gSelf) ? RTLD_DEFAULT : reinterpret_cast<void*>(module);
+  void* symbol = dlsym(handle, name);
+  if (!symbol) State().lastError = ERROR_PROC_NOT_FOUND;
+  return reinterpret_cast<FARPROC>(symbol);
+}
+
+BOOL FreeLibrary(HMODULE module) {
+  if (!module || module == reinterpret_cast<HMODULE>(&gSelf)) return FALSE;
+  return dlclose(reinterpret_cast<void*>(module)) == 0 ? TRUE : FALSE;
+}
+
+UINT GetSystemDirectoryA(LPSTR buffer, UINT size) {
+  return PrivateDirectory("XDG_DATA_HOME", "/.local/share", "/system", buffer, size);
+}
+
+UINT GetWindowsDirectoryA(LPSTR buffer, UINT size) {
+  return PrivateDirectory("XDG_CACHE_HOME", "/.cache", "", buffer, size);
+}
+
+DWORD GetTempPathA(DWORD size, LPSTR buffer) {
+  char path[MAX_PATH];
+  UINT n = GetWindowsDirectoryA(path, sizeof path);
+  if (n == 0 || n >= sizeof path) return 0;
+  return CopyOut(std::string(path) + "/", buffer, size);
+}
+
+BOOL GetVersionExA(OSVERSIONINFOA* info) {
+  if (!info || info->dwOSVersionInfoSize < sizeof(OSVERSIONINFOA)) return FALSE;
+  // An NT-family 6.1 system: never 5.1, so the theme library is never looked for.
+  info->dwMajorVersion = 6;
+  info->dwMinorVersion = 1;
+  info->dwBuildNumber = 7601;
+  info->dwPlatformId = VER_PLATFORM_WIN32_NT;
+  std::memset(info->szCSDVersion, 0, sizeof info->szCSDVersion);
+  return TRUE;
+}
+
+DWORD GetVersion() { return 6 | (1 << 8) | (7601u << 16); }
+
+void InitializeCriticalSection(LPCRITICAL_SECTION section) {
+  if (!section) return;
+  pthread_mutexattr_t attr;
+  pthread_mutexattr_init(&attr);
+  pthread_mutexattr_settype(&attr, PTHREAD_MUTEX_RECURSIVE);
+  new (section->opaque) pthread_mutex_t;
+  pthread_mutex_init(MutexOf(section), &attr);
+  pthread_mutexattr_destroy(&attr);
+}
+
+void DeleteCriticalSection(LPCRITICAL_SECTION section) {
+  if (section) pthread_mutex_destroy(MutexOf(section));
+}
+
+void EnterCriticalSection(LPCRITICAL_SECTION section) {
+  if (section) pthread_mutex_lock(MutexOf(section));
+}
+
+void LeaveCriticalSection(LPCRITICAL_SECTION section) {
+  if (section) pthread_mutex_unlock(MutexOf(section));
+}
+
+BOOL TryEnterCriticalSection(LPCRITICAL_SECTION section) {
+  return section && pthread_mutex_trylock(MutexOf(section)) == 0 ? TRUE : FALSE;
+}
+
+void ExitProcess(UINT exitCode) { std::exit(static_cast<int>(exitCode)); }
+
+void InitCommonControls() {}
+BOOL InitCommonControlsEx(const INITCOMMONCONTROLSEX*) { return TRUE; }
+HRESULT OleInitialize(LPVOID) { return S_OK; }
+void OleUninitialize() {}
+HRESULT RegisterDragDrop(HWND, LPVOID) { return S_OK; }
+HRESULT RevokeDragDrop(HWND) { return S_OK; }

@@ -1,1 +1,0 @@
-// The native layer starts here; its sources replace this file.

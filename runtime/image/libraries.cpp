@@ -1,0 +1,46 @@
+// The list of opened libraries and the two failure messages of library links. Libraries are
+// opened through the system's dynamic loader (dlopen/dlsym) in OpenLibrary/LibraryRoutine.
+#include "runtime/image/libraries.h"
+
+#include <dlfcn.h>
+#include <strings.h>
+
+namespace {
+
+struct OpenedLibrary {
+  std::string name;
+  void* handle;
+  OpenedLibrary* next;
+};
+
+OpenedLibrary* gLibraries = nullptr;  // newest first; lives for the process
+
+void* OpenLibrary(const char* name) { return dlopen(name, RTLD_NOW | RTLD_GLOBAL); }
+
+void* LibraryRoutine(void* handle, const char* routine) { return dlsym(handle, routine); }
+
+void* FindOpenedLibrary(const char* name) {
+  for (OpenedLibrary* l = gLibraries; l; l = l->next)
+    if (strcasecmp(l->name.c_str(), name) == 0) return l->handle;
+  return nullptr;
+}
+
+}  // namespace
+
+void* FindLibraryRoutine(const char* library, const char* routine, std::string& message) {
+  void* handle = FindOpenedLibrary(library);
+  if (handle == nullptr) {
+    handle = OpenLibrary(library);
+    if (handle == nullptr) {
+      message = "The application could not be loaded because a necessary shared library " +
+                std::string(library) + " could not be found.";
+      return nullptr;
+    }
+    gLibraries = new OpenedLibrary{library, handle, gLibraries};
+  }
+  void* address = LibraryRoutine(handle, routine);
+  if (address == nullptr)
+    message = "The application could not be loaded because the routine " + std::string(routine) +
+              " could not be found in the shared library " + library + ".";
+  return address;
+}

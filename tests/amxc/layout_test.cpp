@@ -1,0 +1,227 @@
+// Layout of every compiled function, read back with Capstone: the prologue the exception
+// walk relies on, a call-site table after every call that needs one, the epilogue
+// leave; ret; 0x2F and a well-formed function table, and no stray 0xC9 0xC3 0x2F before it.
+#include <capstone/capstone.h>
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <map>
+#include <set>
+#include <sstream>
+
+#include "tests/amxc/harness.h"
+
+namespace amxctest {
+namespace {
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+// Every construct the code generator has, in one program besides the example project.
+const char* kEveryConstruct = R"(
+Module Every
+  Function Strings(s As String) As String
+    Dim t As String = s & "x" & 3
+    If t = "ax3" Or Len(t) > 5 Then t = Left(t, 1)
+    Select Case t
+      Case "a", "b"
+        t = UCase(t)
+      Case Else
+        t = ""
+    End Select
+    Return t
+  End Function
+  Function Numbers(n As Integer, d As Double) As Double
+    Dim a(4) As Integer
+    For i = 0 To 4 Step 2
+      a(i) = n \ (i + 1) + n Mod 3
+    Next
+    While d < 100
+      d = d * 2 + a(2)
+    Wend
+    Return d / 3
+  End Function
+  Sub Handlers()
+    Try
+      Raise New RuntimeException
+    Catch e As NilObjectException
+      Strings("in handler")
+    Catch f As RuntimeException
+      Try
+        Numbers(1, 2)
+      Catch g As OutOfBoundsException
+        Exit Sub
+      End Try
+    End Try
+  End Sub
+End Module
+)";
+
+struct FunctionLayout {
+  std::string name;
+  uint32_t start;
+};
+
+class Layout : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_EQ(cs_open(CS_ARCH_X86, CS_MODE_32, &cs_), CS_ERR_OK); }
+  void TearDown() override { cs_close(&cs_); }
+
+  void Check(const amxc::CompiledImage& image) {
+    const imagekit::Bytes& code = image.image.code1;
+    std::map<uint32_t, std::string> linked;
+    for (const imagekit::LinkRecord& record : imagekit::DecodeLinkRecords(image.image)) {
+      if (record.type != 0x01) continue;
+      EXPECT_TRUE(record.chainError.empty()) << record.name << ": " << record.chainError;
+      for (uint32_t site : record.sites) linked[site] = record.name;
+    }
+    std::set<uint32_t> starts;
+    for (const auto& [name, start] : image.functions) starts.insert(start);
+    for (const auto& [name, start] : image.functions) CheckFunction(name, start, code, linked, starts);
+  }
+
+  void CheckFunction(const std::string& name, uint32_t start, const imagekit::Bytes& code,
+                     const std::map<uint32_t, std::string>& linked, const std::set<uint32_t>& starts) {
+    SCOPED_TRACE(name);
+    static const std::set<std::string> kBare = {"RuntimeLockObject", "RuntimeUnlockObject",
+                                                "RuntimeLockString", "RuntimeUnlockString",
+                                                "RuntimeDisposeIntArray"};
+    cs_insn* insn = cs_malloc(cs_);
+    const uint8_t* p = code.data() + start;
+    size_t left = code.size() - start;
+    uint64_t address = start;
+    std::vector<std::string> head;
+    int32_t frameSize = -1;
+    bool sawStackCheck = false;
+    uint32_t end = 0;
+    while (left > 0) {
+      if (left >= 3 && p[0] == 0xC9 && p[1] == 0xC3 && p[2] == 0x2F) {
+        end = static_cast<uint32_t>(address);
+        break;
+      }
+      ASSERT_TRUE(cs_disasm_iter(cs_, &p, &left, &address, insn)) << "undecodable byte at " << address;
+      std::string text = std::string(insn->mnemonic) + " " + insn->op_str;
+      if (head.size() < 3) head.push_back(text);
+      if (head.size() == 3 && frameSize < 0) {
+        ASSERT_EQ(head[0], "push ebp");
+        ASSERT_EQ(head[1], "mov ebp, esp");
+        ASSERT_EQ(head[2].rfind("sub esp, ", 0), 0u) << head[2];
+        frameSize = static_cast<int32_t>(std::stoul(head[2].substr(9), nullptr, 0));
+        EXPECT_EQ(frameSize % 4, 0);
+        EXPECT_GE(frameSize, 16);
+      }
+      if (std::string(insn->mnemonic) != "call") continue;
+      uint32_t operand = static_cast<uint32_t>(insn->address + 1);
+      auto it = linked.find(operand);
+      std::string callee;
+      if (it != linked.end()) {
+        callee = it->second;
+      } else {
+        uint32_t target = static_cast<uint32_t>(std::stoul(insn->op_str, nullptr, 0));
+        ASSERT_TRUE(starts.count(target)) << "call at " << insn->address << " goes nowhere known";
+        callee = "(local)";
+      }
+      if (!sawStackCheck) {
+        EXPECT_EQ(callee, "RuntimeStackCheck") << "first call of the function";
+        sawStackCheck = true;
+      }
+      if (kBare.count(callee)) continue;
+      // The call-site table: jmp L; nop; (jmp kind)...; jmp 0.
+      ASSERT_GE(left, 5u);
+      ASSERT_EQ(p[0], 0xEB) << "no call-site table after the call of " << callee;
+      uint8_t length = p[1];
+      ASSERT_EQ(p[2], 0x90);
+      size_t i = 3;
+      while (p[i] == 0xEB && p[i + 1] != 0) {
+        EXPECT_EQ(p[i + 1], 7) << "unexpected call-site entry kind";
+        i += 2;
+      }
+      ASSERT_EQ(p[i], 0xEB);
+      ASSERT_EQ(p[i + 1], 0);
+      EXPECT_EQ(length, i);  // the jump lands just after the terminating entry
+      p += i + 2;
+      left -= i + 2;
+      address += i + 2;
+    }
+    cs_free(insn, 1);
+    ASSERT_NE(end, 0u) << "no leave; ret; 0x2F";
+    EXPECT_TRUE(sawStackCheck);
+    // The function table.
+    size_t t = end + 3;
+    std::set<int32_t> slots;
+    while (code.at(t) != 0) {
+      uint8_t kind = code[t];
+      ASSERT_TRUE(kind == 4 || kind == 5 || kind == 6) << "kind " << int(kind);
+      int16_t operand = static_cast<int16_t>((code[t + 1] << 8) | code[t + 2]);
+      if (kind == 4) {
+        int32_t displacement = static_cast<int32_t>((code[t + 3] << 24) | (code[t + 4] << 16) |
+                                                    (code[t + 5] << 8) | code[t + 6]);
+        uint32_t handler = static_cast<uint32_t>(t + 3 + displacement);
+        EXPECT_GT(handler, start);
+        EXPECT_LT(handler, end);
+        EXPECT_GE(operand, 0);
+        t += 7;
+      } else {
+        EXPECT_LT(operand, -4) << "a reference local below the caught-exception word";
+        EXPECT_GE(operand, -frameSize);
+        EXPECT_TRUE(slots.insert(operand).second) << "slot listed twice";
+        t += 3;
+      }
+    }
+  }
+
+  csh cs_ = 0;
+};
+
+TEST_F(Layout, EveryFunctionOfTheExampleProject) {
+  amxc::CompiledImage image;
+  std::string errors;
+  ASSERT_TRUE(CompileOnly(ReadFile(AMXC_TEST_DIR "/programs/ear.amx"), image, &errors)) << errors;
+  EXPECT_GT(image.functions.size(), 8u);
+  Check(image);
+}
+
+TEST_F(Layout, EveryConstruct) {
+  amxc::CompiledImage image;
+  std::string errors;
+  ASSERT_TRUE(CompileOnly(kEveryConstruct, image, &errors)) << errors;
+  Check(image);
+}
+
+TEST_F(Layout, CallsInsideACatchHandlerCarryKind7) {
+  amxc::CompiledImage image;
+  std::string errors;
+  ASSERT_TRUE(CompileOnly(kEveryConstruct, image, &errors)) << errors;
+  const imagekit::Bytes& code = image.image.code1;
+  uint32_t start = image.functions.at("every.handlers");
+  const uint8_t kKind7[] = {0xEB, 0x05, 0x90, 0xEB, 0x07, 0xEB, 0x00};
+  auto found = std::search(code.begin() + start, code.end(), std::begin(kKind7), std::end(kKind7));
+  EXPECT_NE(found, code.end());
+}
+
+TEST_F(Layout, TheEntryFunctionRunsTheApplication) {
+  amxc::CompiledImage image;
+  std::string errors;
+  ASSERT_TRUE(CompileOnly(ReadFile(AMXC_TEST_DIR "/programs/ear.amx"), image, &errors)) << errors;
+  std::vector<std::string> calls;
+  std::map<uint32_t, std::string> linked;
+  for (const imagekit::LinkRecord& record : imagekit::DecodeLinkRecords(image.image))
+    for (uint32_t site : record.sites) linked[site] = record.name;
+  uint32_t start = image.functions.at("entry");
+  for (uint32_t at = start; image.image.code1[at] != 0xC9 || image.image.code1[at + 1] != 0xC3; ++at) {
+    auto it = linked.find(at + 1);
+    if (image.image.code1[at] == 0xE8 && it != linked.end()) calls.push_back(it->second);
+  }
+  std::vector<std::string> expected = {"RuntimeStackCheck", "RuntimeInit", "RuntimeUnlockObject", "RuntimeRun"};
+  EXPECT_EQ(calls, expected);
+  imagekit::DecodedData data = imagekit::DecodeData(image.image);
+  EXPECT_EQ(data.entryFunction, start);
+  EXPECT_TRUE(data.problems.empty()) << data.problems[0];
+}
+
+}  // namespace
+}  // namespace amxctest

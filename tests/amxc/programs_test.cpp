@@ -1,0 +1,380 @@
+// Feature programs run for real: each is compiled by amxc, linked by the runtime's loader
+// against the real entry points and called directly; results are checked, and so is that
+// every object and string the call made was released again.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "runtime/objects/string.h"
+#include "runtime/objects/strings.h"
+#include "tests/amxc/harness.h"
+
+namespace amxctest {
+namespace {
+
+struct IntCase {
+  const char* what;
+  const char* body;  // statements of Function F() As Integer
+  int32_t expected;
+};
+
+std::string Wrap(const std::string& body, const std::string& result = "Integer",
+                 const std::string& extra = "") {
+  return extra + "Module M\n  Function F() As " + result + "\n" + body + "\n  End Function\nEnd Module\n";
+}
+
+class ProgramTest : public ::testing::TestWithParam<IntCase> {};
+
+TEST_P(ProgramTest, ComputesAndReleasesEverything) {
+  const IntCase& c = GetParam();
+  std::string error;
+  auto program = LoadedProgram::Compile(Wrap(c.body), &error);
+  ASSERT_TRUE(program) << error;
+  EXPECT_TRUE(program->unknownEntries().empty()) << program->unknownEntries()[0];
+  auto* f = program->Function<int32_t()>("m.f");
+  ASSERT_NE(f, nullptr);
+  Usage before = CurrentUsage();
+  EXPECT_EQ(f(), c.expected) << c.what;
+  EXPECT_EQ(CurrentUsage(), before) << c.what << ": references left behind";
+}
+
+const IntCase kArithmetic[] = {
+    {"precedence", "Return 2 + 3 * 4 - 10 \\ 3", 11},
+    {"unary minus and Mod", "Return -7 Mod 3 + -(2 * 3)", -7},
+    {"most negative literal", "Return -2147483648 \\ 2", -1073741824},
+    {"division by zero gives 0", "Dim z As Integer\nReturn 7 \\ z + 7 Mod z", 0},
+    {"most negative divided by -1 does not fault", "Dim m As Integer = -1\nReturn -2147483648 \\ m", INT32_MIN},
+    {"wrapping multiplication", "Return 65536 * 65536 + 1", 1},
+    {"double division truncated", "Return 10 / 4 * 2", 5},
+    {"mixed Integer and Double", "Dim d As Double = 0.5\nReturn 3 + d * 4", 5},
+    {"Double assigned to Integer truncates", "Dim i As Integer = 7.9\nReturn i", 7},
+    {"Floor and conversions", "Return CInt(Floor(-2.5)) + CInt(Round(2.5))", 0},
+    {"hex and colour literals", "Dim c As Color = &c102030\nReturn c - &h102000", 0x30},
+    {"RGB", "Return RGB(1, 2, 3)", 0x010203},
+    {"comparisons", "If 3 > 2 And 2.5 < 3 And Not (1 = 2) And 4 >= 4 And 3 <= 3 And 2 <> 3 Then Return 1\nReturn 0", 1},
+    {"Double comparisons", "Dim a As Double = 1.5\nIf a > 1 And a < 2 And a <> 2 And Not (a = 2.5) Then Return 1\nReturn 0", 1},
+    {"Val of text", "Return Val(\"42.9\") * 10", 429},
+};
+INSTANTIATE_TEST_SUITE_P(Arithmetic, ProgramTest, ::testing::ValuesIn(kArithmetic));
+
+const IntCase kStrings[] = {
+    {"concatenation and Len", "Dim s As String = \"ab\" & \"cde\"\nReturn Len(s)", 5},
+    {"numbers joined as text", "Return Len(\"n=\" & 42)", 4},
+    {"comparison ignores case", "If \"Armonix\" = \"ARMONIX\" Then Return 1\nReturn 0", 1},
+    {"ordering", "If \"abc\" < \"abd\" And \"b\" > \"a\" Then Return 1\nReturn 0", 1},
+    {"Mid, Left and InStr", "Dim s As String = \"C C#D D#E\"\nReturn InStr(s, Mid(s, 5, 2)) * 10 + Len(Left(s, 3))", 53},
+    {"empty string is nil", "Dim s As String\nIf s = \"\" And Len(s) = 0 Then Return 1\nReturn 0", 1},
+    {"reassigning strings releases", "Dim s As String\nDim i As Integer\nFor i = 1 To 20\ns = s & \"x\"\nNext\nReturn Len(s)", 20},
+    {"Str and Val round trip", "Return Val(Str(60) & \"1\")", 601},
+    {"non-ASCII literal", "Return Asc(\"è\")", 0xE8},
+    {"Chr", "Return Asc(Chr(65) & \"b\")", 65},
+};
+INSTANTIATE_TEST_SUITE_P(Strings, ProgramTest, ::testing::ValuesIn(kStrings));
+
+const IntCase kControlFlow[] = {
+    {"If ElseIf Else", "Dim x As Integer = 5\nIf x < 3 Then\nReturn 1\nElseIf x < 6 Then\nReturn 2\nElse\nReturn 3\nEnd If", 2},
+    {"one-line If", "Dim x As Integer = 1\nIf x = 1 Then x = 9 Else x = 8\nReturn x", 9},
+    {"Select Case Integer", "Dim r As Integer\nSelect Case 7 Mod 4\nCase 1, 2\nr = 1\nCase 3\nr = 3\nCase Else\nr = 9\nEnd Select\nReturn r", 3},
+    {"Select Case Else", "Select Case 10\nCase 1\nReturn 1\nCase Else\nReturn 5\nEnd Select", 5},
+    {"Select Case String", "Select Case \"S\" & \"ol\"\nCase \"Do\"\nReturn 1\nCase \"SOL\"\nReturn 5\nEnd Select\nReturn 0", 5},
+    {"For with Step", "Dim t As Integer\nDim i As Integer\nFor i = 10 To 1 Step -3\nt = t * 100 + i\nNext i\nReturn t", 10070401},
+    {"For that does not run", "Dim t As Integer = 4\nFor i = 5 To 1\nt = 0\nNext\nReturn t", 4},
+    {"For up to the largest Integer ends", "Dim n As Integer\nFor i = 2147483646 To 2147483647\nn = n + 1\nNext\nReturn n", 2},
+    {"While Wend", "Dim n As Integer = 1\nWhile n < 1000\nn = n * 3\nWend\nReturn n", 2187},
+    {"Exit Function keeps the result", "Dim s As String = \"keep\"\nIf Len(s) = 4 Then Return 44\nReturn 0", 44},
+    {"nested loops with temporaries", "Dim c As Integer\nFor i = 1 To 5\nFor j = 1 To 5\nIf Str(i) = Str(j) Then c = c + 1\nNext\nNext\nReturn c", 5},
+};
+INSTANTIATE_TEST_SUITE_P(ControlFlow, ProgramTest, ::testing::ValuesIn(kControlFlow));
+
+const IntCase kArrays[] = {
+    {"Integer array", "Dim a(8) As Integer\nFor i = 0 To 8\na(i) = i * i\nNext\nReturn a(8) + a(3) + UBound(a)", 81},
+    {"String array", "Dim a(2) As String\na(0) = \"do\"\na(2) = \"sol\" & \"!\"\nReturn Len(a(0) & a(1) & a(2))", 6},
+    {"Double array", "Dim a(1) As Double\na(1) = 2.5\nReturn a(1) * 2", 5},
+    {"array re-made by Dim in a loop", "Dim t As Integer\nFor k = 1 To 3\nDim a(4) As Integer\na(k) = k\nt = t + a(1) + a(2) + a(3)\nNext\nReturn t", 6},
+};
+INSTANTIATE_TEST_SUITE_P(Arrays, ProgramTest, ::testing::ValuesIn(kArrays));
+
+// ---- Programs with more than one function or with classes ---------------------------------
+
+struct ProgramCase {
+  const char* what;
+  const char* source;  // must define Module M with Function F() As Integer
+  int32_t expected;
+};
+
+class WholeProgramTest : public ::testing::TestWithParam<ProgramCase> {};
+
+TEST_P(WholeProgramTest, ComputesAndReleasesEverything) {
+  const ProgramCase& c = GetParam();
+  std::string error;
+  auto program = LoadedProgram::Compile(c.source, &error);
+  ASSERT_TRUE(program) << error;
+  EXPECT_TRUE(program->unknownEntries().empty()) << program->unknownEntries()[0];
+  auto* f = program->Function<int32_t()>("m.f");
+  ASSERT_NE(f, nullptr);
+  Usage before = CurrentUsage();
+  EXPECT_EQ(f(), c.expected) << c.what;
+  EXPECT_EQ(CurrentUsage(), before) << c.what << ": references left behind";
+}
+
+const ProgramCase kPrograms[] = {
+    {"calls with String parameters",
+     "Module M\n"
+     "  Function Twice(s As String, n As Integer) As String\n"
+     "    s = s & s\n"
+     "    Return s & Str(n)\n"
+     "  End Function\n"
+     "  Function F() As Integer\n"
+     "    Dim a As String = \"ab\"\n"
+     "    Dim b As String = Twice(a, 7)\n"
+     "    Return Len(b) * 10 + Len(a)\n"
+     "  End Function\n"
+     "End Module\n",
+     52},
+    {"recursion and Double results",
+     "Module M\n"
+     "  Function Fact(n As Integer) As Double\n"
+     "    If n <= 1 Then Return 1\n"
+     "    Return n * Fact(n - 1)\n"
+     "  End Function\n"
+     "  Function F() As Integer\n"
+     "    Return Fact(10) / 1000\n"
+     "  End Function\n"
+     "End Module\n",
+     3628},
+    {"module-qualified calls and Subs",
+     "Module Util\n"
+     "  Sub Nothing(x As Integer)\n"
+     "    x = x + 1\n"
+     "  End Sub\n"
+     "  Function One() As Integer\n"
+     "    Return 1\n"
+     "  End Function\n"
+     "End Module\n"
+     "Module M\n"
+     "  Function F() As Integer\n"
+     "    Util.Nothing(3)\n"
+     "    Return Util.One + One()\n"
+     "  End Function\n"
+     "End Module\n",
+     2},
+    {"objects with fields",
+     "Class Note Inherits Object\n"
+     "  Dim pitch As Integer\n"
+     "  Dim name As String\n"
+     "  Dim other As Note\n"
+     "End Class\n"
+     "Module M\n"
+     "  Function F() As Integer\n"
+     "    Dim a As Note = New Note\n"
+     "    a.pitch = 60\n"
+     "    a.name = \"C\" & \"3\"\n"
+     "    a.other = New Note\n"
+     "    a.other.pitch = 7\n"
+     "    Dim b As Note = a\n"
+     "    a = Nil\n"
+     "    If b.other.other = Nil Then Return b.pitch + b.other.pitch + Len(b.name)\n"
+     "    Return 0\n"
+     "  End Function\n"
+     "End Module\n",
+     69},
+    {"object comparison",
+     "Class K Inherits Object\n"
+     "End Class\n"
+     "Module M\n"
+     "  Function F() As Integer\n"
+     "    Dim a As K = New K\n"
+     "    Dim b As K = a\n"
+     "    Dim c As K\n"
+     "    If a = b And c = Nil And a <> Nil Then Return 1\n"
+     "    Return 0\n"
+     "  End Function\n"
+     "End Module\n",
+     1},
+};
+INSTANTIATE_TEST_SUITE_P(Programs, WholeProgramTest, ::testing::ValuesIn(kPrograms));
+
+const ProgramCase kExceptions[] = {
+    {"catch in the same function",
+     "Class Wrong Inherits RuntimeException\n"
+     "End Class\n"
+     "Module M\n"
+     "  Function F() As Integer\n"
+     "    Dim r As Integer = 1\n"
+     "    Try\n"
+     "      r = 2\n"
+     "      Raise New Wrong\n"
+     "      r = 3\n"
+     "    Catch e As Wrong\n"
+     "      r = r * 10\n"
+     "    End Try\n"
+     "    Return r\n"
+     "  End Function\n"
+     "End Module\n",
+     20},
+    {"catch from a called function, whose locals are released",
+     "Class Wrong Inherits RuntimeException\n"
+     "End Class\n"
+     "Module M\n"
+     "  Sub Deep(n As Integer)\n"
+     "    Dim s As String = \"held\" & Str(n)\n"
+     "    Dim o As Wrong = New Wrong\n"
+     "    If n = 0 Then Raise o\n"
+     "    Deep(n - 1)\n"
+     "  End Sub\n"
+     "  Function F() As Integer\n"
+     "    Try\n"
+     "      Deep(3)\n"
+     "    Catch e As RuntimeException\n"
+     "      Return 7\n"
+     "    End Try\n"
+     "    Return 0\n"
+     "  End Function\n"
+     "End Module\n",
+     7},
+    {"clauses tried in order",
+     "Class A Inherits RuntimeException\n"
+     "End Class\n"
+     "Class B Inherits RuntimeException\n"
+     "End Class\n"
+     "Module M\n"
+     "  Function F() As Integer\n"
+     "    Try\n"
+     "      Raise New B\n"
+     "    Catch x As A\n"
+     "      Return 1\n"
+     "    Catch y As B\n"
+     "      Return 2\n"
+     "    End Try\n"
+     "    Return 0\n"
+     "  End Function\n"
+     "End Module\n",
+     2},
+    {"inner Try passes on what it does not catch",
+     "Class A Inherits RuntimeException\n"
+     "End Class\n"
+     "Class B Inherits RuntimeException\n"
+     "End Class\n"
+     "Module M\n"
+     "  Function F() As Integer\n"
+     "    Dim r As Integer\n"
+     "    Try\n"
+     "      Try\n"
+     "        Raise New B\n"
+     "      Catch x As A\n"
+     "        r = 1\n"
+     "      End Try\n"
+     "    Catch y As B\n"
+     "      r = r + 2\n"
+     "    End Try\n"
+     "    Try\n"
+     "      Raise New A\n"
+     "    Catch z As A\n"
+     "      r = r + 10\n"
+     "    End Try\n"
+     "    Return r\n"
+     "  End Function\n"
+     "End Module\n",
+     12},
+    {"a raise after the Try is not caught by its clauses",
+     "Class A Inherits RuntimeException\n"
+     "End Class\n"
+     "Module M\n"
+     "  Function G() As Integer\n"
+     "    Try\n"
+     "      Dim k As Integer = 1\n"
+     "    Catch e As A\n"
+     "      Return 1\n"
+     "    End Try\n"
+     "    Raise New A\n"
+     "    Return 2\n"
+     "  End Function\n"
+     "  Function F() As Integer\n"
+     "    Try\n"
+     "      Return G()\n"
+     "    Catch e As A\n"
+     "      Return 3\n"
+     "    End Try\n"
+     "  End Function\n"
+     "End Module\n",
+     3},
+    {"nil use raises NilObjectException",
+     "Class K Inherits Object\n"
+     "  Dim v As Integer\n"
+     "End Class\n"
+     "Module M\n"
+     "  Function F() As Integer\n"
+     "    Dim k As K\n"
+     "    Dim s As String = \"x\" & \"y\"\n"
+     "    Try\n"
+     "      Return k.v\n"
+     "    Catch e As NilObjectException\n"
+     "      Return Len(s) + 40\n"
+     "    End Try\n"
+     "  End Function\n"
+     "End Module\n",
+     42},
+    {"array index out of bounds is caught",
+     "Module M\n"
+     "  Function F() As Integer\n"
+     "    Dim a(2) As String\n"
+     "    Try\n"
+     "      a(3) = \"x\"\n"
+     "    Catch e As OutOfBoundsException\n"
+     "      Return 5\n"
+     "    End Try\n"
+     "    Return 0\n"
+     "  End Function\n"
+     "End Module\n",
+     5},
+};
+INSTANTIATE_TEST_SUITE_P(Exceptions, WholeProgramTest, ::testing::ValuesIn(kExceptions));
+
+TEST(StringResults, ComeBackOwnedByTheCaller) {
+  std::string error;
+  auto program = LoadedProgram::Compile(Wrap("Return \"Nota \" & Mid(\"guida C3\", 7) & Chr(33)", "String"), &error);
+  ASSERT_TRUE(program) << error;
+  auto* f = program->Function<StringRecord*()>("m.f");
+  Usage before = CurrentUsage();
+  StringRecord* s = f();
+  EXPECT_EQ(StringView(s), "Nota C3!");
+  EXPECT_EQ(s->refCount, 1);
+  UnlockString(s);
+  EXPECT_EQ(CurrentUsage(), before);
+}
+
+TEST(StringResults, ALiteralResultIsLockedForTheCaller) {
+  std::string error;
+  auto program = LoadedProgram::Compile(Wrap("Return \"Esci\"", "String"), &error);
+  ASSERT_TRUE(program) << error;
+  StringRecord* s = program->Function<StringRecord*()>("m.f")();
+  EXPECT_EQ(StringView(s), "Esci");
+  EXPECT_EQ(s->refCount, 2);  // the image's own reference and the caller's
+  UnlockString(s);
+}
+
+TEST(DoubleResults, ComeBackInST0) {
+  std::string error;
+  auto program = LoadedProgram::Compile(Wrap("Return 1 / 8 + 2", "Double"), &error);
+  ASSERT_TRUE(program) << error;
+  EXPECT_DOUBLE_EQ(program->Function<double()>("m.f")(), 2.125);
+}
+
+TEST(Parameters, DoublesTakeTwoWordsAndArgumentsAreLent) {
+  std::string error;
+  auto program = LoadedProgram::Compile(
+      "Module M\n  Function F(a As Integer, d As Double, s As String) As Integer\n"
+      "    s = s & \"!\"\n    Return a * 100 + d * 10 + Len(s)\n  End Function\nEnd Module\n",
+      &error);
+  ASSERT_TRUE(program) << error;
+  StringRecord* arg = MakeStringFromC("abc");
+  Usage before = CurrentUsage();
+  EXPECT_EQ((program->Function<int32_t(int32_t, double, StringRecord*)>("m.f")(3, 0.5, arg)), 309);
+  EXPECT_EQ(CurrentUsage(), before);
+  EXPECT_EQ(arg->refCount, 1);
+  EXPECT_EQ(StringView(arg), "abc");
+  UnlockString(arg);
+}
+
+}  // namespace
+}  // namespace amxctest

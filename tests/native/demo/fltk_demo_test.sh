@@ -1,0 +1,33 @@
+#!/bin/sh
+# The demo on the FLTK backend under a virtual X server: xdotool moves the pointer over the
+# button and clicks it; the demo must report the move and the button's command. A
+# screenshot goes to the build directory. Usage: fltk_demo_test.sh DEMO XSHOT OUTDIR
+set -u
+demo=$1 xshot=$2 outdir=$3
+for tool in xvfb-run xdotool; do
+  command -v $tool >/dev/null 2>&1 || { echo "skipped: $tool is not installed"; exit 77; }
+done
+log=$outdir/fltk_demo.log
+rm -f "$log" "$outdir/fltk_demo.ppm"
+xvfb-run -a -s "-screen 0 1024x768x24" sh -c '
+  ARMONIX_NATIVE=fltk "$1" > "$2" 2>&1 &
+  pid=$!
+  wid=$(timeout 120 xdotool search --sync --name "Armonix demo" | head -n 1)
+  [ -n "$wid" ] || { echo "the demo window never appeared"; kill $pid; exit 1; }
+  sleep 2
+  xdotool mousemove --window "$wid" 60 49 || true
+  sleep 2
+  xdotool click 1
+  sleep 3
+  "$3" "$4/fltk_demo.ppm"
+  xdotool key --window "$wid" ctrl+q
+  for i in $(seq 60); do kill -0 $pid 2>/dev/null || break; sleep 1; done
+  kill $pid 2>/dev/null
+  wait $pid
+' sh "$demo" "$log" "$xshot" "$outdir"
+status=0
+grep -q '^mouse ' "$log" || { echo "the demo saw no pointer move"; status=1; }
+grep -q '^command 1001$' "$log" || { echo "the demo saw no WM_COMMAND from its button"; status=1; }
+[ -s "$outdir/fltk_demo.ppm" ] || { echo "no screenshot was taken"; status=1; }
+cat "$log"
+exit $status

@@ -1,0 +1,775 @@
+// The compiler driver: checks the declarations of a parsed project (plug-in classes, classes,
+// windows and controls, menus, modules, handlers), lays out the image's data records through
+// the image kit, has every function generated (codegen.cpp) and places the code in code1.
+// Entry points: CompileProject, CompileSource.
+#include "tools/amxc/compiler.h"
+
+#include <fstream>
+#include <iterator>
+#include <set>
+
+#include "tools/amxc/encoding.h"
+#include "tools/amxc/lexer.h"
+#include "tools/amxc/parser.h"
+#include "tools/amxc/program.h"
+
+namespace amxc {
+
+// ---- ProgramModel helpers ---------------------------------------------------------------------
+
+imagekit::DataLabel ProgramModel::Literal(const std::string& bytes) {
+  auto it = literals.find(bytes);
+  if (it != literals.end()) return it->second;
+  imagekit::DataLabel label = builder.AddStringLiteral(bytes);
+  literals.emplace(bytes, label);
+  return label;
+}
+
+int32_t ProgramModel::ImageClassIndex(int32_t cls) {
+  ClassModel& model = classes.At(cls);
+  if (model.imageIndex < 0) model.imageIndex = static_cast<int32_t>(builder.AddRuntimeClass(model.name));
+  return model.imageIndex;
+}
+
+int32_t ProgramModel::FindWindow(const std::string& name) const {
+  for (size_t i = 0; i < windows.size(); ++i)
+    if (SameName(windows[i].name, name)) return static_cast<int32_t>(i);
+  return -1;
+}
+
+const ModuleModel* ProgramModel::FindModule(const std::string& name) const {
+  for (const ModuleModel& m : modules)
+    if (SameName(m.name, name)) return &m;
+  return nullptr;
+}
+
+int32_t ProgramModel::FindFunction(const std::string& name) const {
+  int32_t found = -1;
+  for (const ModuleModel& m : modules) {
+    auto it = m.functions.find(Lower(name));
+    if (it == m.functions.end()) continue;
+    if (found >= 0) return -2;
+    found = it->second;
+  }
+  return found;
+}
+
+namespace {
+
+constexpr const char* kDefaultUnhandledMessage =
+    "Un'eccezione della classe %1 non è stata gestita.\rL'applicazione verrà chiusa.";
+
+class Driver {
+ public:
+  Driver(Program& program, Diagnostics& diags) : program_(program), diags_(diags), model_(diags) {}
+
+  bool Run(CompiledImage& out) {
+    // Syntax errors found earlier do not stop the checks: every error is reported in one run.
+    size_t before = diags_.Count();
+    DeclarePluginClasses();
+    DeclareClasses();
+    DeclareMenus();
+    DeclareWindows();
+    DeclareModules();
+    CheckNameClashes();
+    if (diags_.Count() > before) return false;
+    WriteClasses();
+    WriteWindows();
+    WriteProjectItems();
+    if (diags_.Count() > before) return false;
+    for (size_t i = 0; i < model_.functions.size(); ++i) GenerateFunction(model_, static_cast<int32_t>(i));
+    if (diags_.HasErrors()) return false;
+    PlaceCode(out);
+    model_.builder.AlignData(4);
+    model_.builder.BindData(model_.descriptor);
+    model_.builder.AddApplicationDescriptor();
+    model_.builder.SetApplicationDescriptor(model_.descriptor);
+    model_.builder.SetEntryFunction(model_.functions[entry_].label);
+    try {
+      out.image = model_.builder.Finish();
+    } catch (const imagekit::ImageError& e) {
+      diags_.Error(std::string("internal error while writing the image: ") + e.what());
+      return false;
+    }
+    for (int32_t i = 0; i < model_.classes.Size(); ++i) {
+      const ClassModel& cls = model_.classes.At(i);
+      if (cls.imageIndex >= 0 && !cls.name.empty()) out.classIndexes[Lower(cls.name)] = cls.imageIndex;
+    }
+    return true;
+  }
+
+ private:
+  // ---- Types ------------------------------------------------------------------------------
+  std::optional<Type> ResolveType(const TypeName& name) {
+    auto type = model_.classes.ParseType(name.name);
+    if (!type) diags_.Error(name.pos, "unknown type '" + name.name + "'");
+    return type;
+  }
+
+  int32_t RequireClass(const TypeName& name, const char* what) {
+    int32_t cls = model_.classes.Find(name.name);
+    if (cls < 0) diags_.Error(name.pos, std::string("unknown ") + what + " '" + name.name + "'");
+    return cls;
+  }
+
+  // ---- Plug-in classes ----------------------------------------------------------------------
+  void DeclarePluginClasses() {
+    for (const PluginClassDecl& decl : program_.pluginClasses) {
+      if (model_.classes.Find(decl.name) >= 0) {
+        diags_.Error(decl.pos, "class '" + decl.name + "' is already declared");
+        continue;
+      }
+      int32_t super = RequireClass(decl.super, "class");
+      ClassModel cls;
+      cls.name = decl.name;
+      cls.super = super;
+      cls.origin = ClassOrigin::kPlugin;
+      cls.pluginControl = decl.isControl;
+      cls.instanceSize = decl.instanceSize;
+      if (super >= 0 && decl.instanceSize < model_.classes.At(super).instanceSize)
+        diags_.Error(decl.pos, "instance size " + std::to_string(decl.instanceSize) + " is smaller than " +
+                                   decl.super.name + "'s " + std::to_string(model_.classes.At(super).instanceSize));
+      if (decl.isControl) cls.design = CommonDesign();
+      for (const PluginPropertyDecl& p : decl.properties) {
+        auto type = ResolveType(p.type);
+        if (!type) continue;
+        PropertyModel property;
+        property.name = p.name;
+        property.type = *type;
+        // Plug-in members are reached through deferred links, resolved once the plug-in runs.
+        property.getter = "!G" + decl.name + "!" + p.name;
+        property.setter = "!S" + decl.name + "!" + p.name;
+        cls.properties.push_back(property);
+        if (decl.isControl) {
+          std::string kind = type->kind == TypeKind::kBoolean ? "Boolean"
+                             : type->kind == TypeKind::kString ? "String"
+                             : type->kind == TypeKind::kColor  ? "Color"
+                             : type->kind == TypeKind::kObject ? "Picture"
+                                                               : "Integer";
+          std::string value = p.defaultValue;
+          if (value.empty() && kind == "Boolean") value = "False";
+          if (value.empty() && kind != "String") value = "0";
+          cls.design.push_back({p.name, kind, value});
+        }
+      }
+      for (const PluginEventDecl& e : decl.events) {
+        EventModel event;
+        event.name = e.name;
+        for (const Param& p : e.params) {
+          event.paramNames.push_back(p.name);
+          event.params.push_back(ResolveType(p.type).value_or(Type::Object(-1)));
+        }
+        if (e.result) event.result = ResolveType(*e.result).value_or(Type{});
+        cls.events.push_back(std::move(event));
+      }
+      model_.classes.Add(std::move(cls));
+    }
+  }
+
+  // The design-time properties every control of a window carries, up to its font style.
+  std::vector<DesignProperty> CommonDesign() const {
+    std::vector<DesignProperty> common;
+    const auto* text = model_.classes.FindDesign(model_.classes.Find("StaticText"));
+    if (!text) return common;
+    for (const DesignProperty& p : *text) {
+      common.push_back(p);
+      if (SameName(p.name, "Underline")) break;
+    }
+    return common;
+  }
+
+  // ---- Classes of the program ---------------------------------------------------------------
+  void DeclareClasses() {
+    for (const ClassDecl& decl : program_.classes) {
+      if (model_.classes.Find(decl.name) >= 0) {
+        diags_.Error(decl.pos, "class '" + decl.name + "' is already declared");
+        continue;
+      }
+      int32_t super = RequireClass(decl.super, "class");
+      if (super < 0) continue;
+      const ClassModel& superModel = model_.classes.At(super);
+      if (superModel.pluginControl || model_.classes.FindDesign(super) ||
+          superModel.origin == ClassOrigin::kWindow) {
+        diags_.Error(decl.super.pos, "a class cannot inherit " + superModel.name + "; declare a Window or Control instead");
+        continue;
+      }
+      ClassModel cls;
+      cls.name = decl.name;
+      cls.super = super;
+      cls.origin = ClassOrigin::kUser;
+      int32_t size = superModel.instanceSize;
+      bool needsDestructor = false;
+      for (const FieldDecl& field : decl.fields) {
+        auto type = ResolveType(field.type);
+        if (!type) continue;
+        if (model_.classes.FindProperty(super, field.name)) {
+          diags_.Error(field.pos, "field '" + field.name + "' hides a property of " + superModel.name);
+          continue;
+        }
+        bool duplicate = false;
+        for (const PropertyModel& p : cls.properties) duplicate = duplicate || SameName(p.name, field.name);
+        if (duplicate) {
+          diags_.Error(field.pos, "field '" + field.name + "' is declared twice");
+          continue;
+        }
+        int32_t bytes = type->kind == TypeKind::kDouble ? 8 : 4;
+        size = (size + bytes - 1) / bytes * bytes;
+        PropertyModel property;
+        property.name = field.name;
+        property.type = *type;
+        property.fieldOffset = size;
+        size += bytes;
+        needsDestructor = needsDestructor || type->IsRef();
+        cls.properties.push_back(property);
+      }
+      cls.instanceSize = size;
+      int32_t index = model_.classes.Add(std::move(cls));
+      userClasses_.push_back(index);
+      if (needsDestructor) {
+        destructors_[index] = AddFunction(Lower(decl.name) + ".destructor", FunctionKind::kDestructor);
+        model_.functions[destructors_[index]].meClass = index;
+        constructors_[index] = AddFunction(Lower(decl.name) + ".constructor", FunctionKind::kConstructor);
+      }
+    }
+  }
+
+  int32_t AddFunction(const std::string& name, FunctionKind kind) {
+    FunctionRecord f;
+    f.qualifiedName = name;
+    f.kind = kind;
+    f.label = model_.builder.NewCodeLabel();
+    model_.functions.push_back(std::move(f));
+    return static_cast<int32_t>(model_.functions.size() - 1);
+  }
+
+  // ---- Menus --------------------------------------------------------------------------------
+  void DeclareMenus() {
+    if (program_.menuBars.size() > 1) diags_.Error(program_.menuBars[1].pos, "the project has more than one MenuBar");
+    if (program_.menuBars.empty()) return;
+    CollectMenuItems(program_.menuBars[0]);
+  }
+
+  void CollectMenuItems(const MenuDecl& menu) {
+    for (const MenuDecl& entry : menu.children) {
+      if (entry.kind == MenuDecl::kItem || (entry.kind == MenuDecl::kMenu && !entry.name.empty())) {
+        auto [it, fresh] = model_.menuItems.emplace(Lower(entry.name), entry.index.has_value());
+        if (!fresh && (!entry.index || !it->second))
+          diags_.Error(entry.pos, "menu item '" + entry.name + "' is declared twice");
+      }
+      if (entry.cls) {
+        int32_t cls = RequireClass(*entry.cls, "menu item class");
+        int32_t menuItem = model_.classes.Find("MenuItem");
+        if (cls >= 0 && !model_.classes.IsSubclass(cls, menuItem))
+          diags_.Error(entry.cls->pos, "'" + entry.cls->name + "' is not a MenuItem class");
+      }
+      CollectMenuItems(entry);
+    }
+  }
+
+  // ---- Windows and controls -----------------------------------------------------------------
+  void DeclareWindows() {
+    int32_t windowClass = model_.classes.Find("Window");
+    for (const WindowDecl& decl : program_.windows) {
+      if (model_.FindWindow(decl.name) >= 0 || model_.classes.Find(decl.name) >= 0) {
+        diags_.Error(decl.pos, "'" + decl.name + "' is already declared");
+        continue;
+      }
+      ClassModel cls;
+      cls.name = decl.name;
+      cls.super = windowClass;
+      cls.origin = ClassOrigin::kWindow;
+      cls.instanceSize = model_.classes.At(windowClass).instanceSize;
+      WindowModel window;
+      window.name = decl.name;
+      window.cls = model_.classes.Add(std::move(cls));
+      window.decl = &decl;
+      model_.windows.push_back(std::move(window));
+    }
+    // Controls and handlers once every window is known (handlers may name other windows).
+    for (size_t w = 0; w < model_.windows.size(); ++w) {
+      DeclareControls(static_cast<int32_t>(w));
+      DeclareWindowHandlers(static_cast<int32_t>(w));
+      WindowModel& window = model_.windows[w];
+      window.accessor = AddFunction(Lower(window.name) + ".accessor", FunctionKind::kAccessor);
+      model_.functions[window.accessor].window = static_cast<int32_t>(w);
+      model_.functions[window.accessor].result = Type::Object(window.cls);
+    }
+  }
+
+  void DeclareControls(int32_t w) {
+    WindowModel& window = model_.windows[w];
+    std::map<std::string, size_t> firstOfName;
+    for (const ControlDecl& decl : window.decl->controls) {
+      int32_t cls = RequireClass(decl.type, "control class");
+      if (cls < 0) continue;
+      if (!model_.classes.FindDesign(cls)) {
+        diags_.Error(decl.type.pos, "'" + decl.type.name + "' is not a control class");
+        continue;
+      }
+      auto first = firstOfName.find(Lower(decl.name));
+      if (first != firstOfName.end()) {
+        const ControlModel& other = window.controls[first->second];
+        if (!decl.index || !other.index) {
+          diags_.Error(decl.pos, "control '" + decl.name + "' is declared twice in window " + window.name);
+          continue;
+        }
+        if (other.cls != cls) {
+          diags_.Error(decl.type.pos, "members of control array '" + decl.name + "' must share one class");
+          continue;
+        }
+        for (const ControlModel& c : window.controls)
+          if (SameName(c.name, decl.name) && c.index == decl.index)
+            diags_.Error(decl.pos, "control array '" + decl.name + "' already has a member " + std::to_string(*decl.index));
+      } else {
+        firstOfName[Lower(decl.name)] = window.controls.size();
+      }
+      ControlModel control;
+      control.name = decl.name;
+      control.index = decl.index;
+      control.cls = cls;
+      control.decl = &decl;
+      window.controls.push_back(control);
+    }
+    // Handlers: one anonymous subclass per control name, shared by an array's members.
+    std::map<std::string, int32_t> handlerClass;
+    std::map<std::string, std::set<std::string>> handled;
+    for (ControlModel& control : window.controls) {
+      const ControlDecl& decl = *control.decl;
+      std::string key = Lower(control.name);
+      if (!decl.handlers.empty() && !handlerClass.count(key)) {
+        ClassModel sub;
+        sub.super = control.cls;
+        sub.origin = ClassOrigin::kControlHandlers;
+        sub.instanceSize = model_.classes.At(control.cls).instanceSize;
+        handlerClass[key] = model_.classes.Add(std::move(sub));
+      }
+      for (const FuncDecl& handler : decl.handlers) {
+        if (!handled[key].insert(Lower(handler.name)).second) {
+          diags_.Error(handler.pos, "control '" + control.name + "' already has a " + handler.name + " handler");
+          continue;
+        }
+        const EventModel* event = model_.classes.FindEvent(control.cls, handler.name);
+        if (!event) {
+          diags_.Error(handler.pos, model_.classes.At(control.cls).name + " has no event '" + handler.name + "'");
+          continue;
+        }
+        if (!CheckHandlerShape(handler, *event)) continue;
+        int32_t id = AddFunction(Lower(window.name + "." + control.name + "." + handler.name),
+                                 FunctionKind::kControlHandler);
+        FunctionRecord& f = model_.functions[id];
+        f.decl = &handler;
+        f.window = w;
+        f.meClass = handlerClass[key];
+        f.controlArray = control.index.has_value();
+        f.result = event->result;
+        SetParams(f, handler);
+        model_.classes.At(handlerClass[key]).events.size();  // (handlers live in the class def)
+        handlerDefs_[handlerClass[key]].push_back({event->name, f.label, 0});
+      }
+    }
+    for (ControlModel& control : window.controls) {
+      auto it = handlerClass.find(Lower(control.name));
+      if (it != handlerClass.end()) control.handlerClass = it->second;
+    }
+  }
+
+  // A handler's parameters and result must be those of its event.
+  bool CheckHandlerShape(const FuncDecl& handler, const EventModel& event) {
+    bool wantsResult = event.result.kind != TypeKind::kVoid;
+    if (wantsResult != handler.isFunction) {
+      diags_.Error(handler.pos, "the " + event.name + " handler must be a " +
+                                    (wantsResult ? "Function returning " + model_.classes.TypeName(event.result)
+                                                 : std::string("Sub")));
+      return false;
+    }
+    if (wantsResult && handler.result) {
+      auto type = ResolveType(*handler.result);
+      if (type && type->kind != event.result.kind) {
+        diags_.Error(handler.result->pos, "the " + event.name + " handler must return " +
+                                              model_.classes.TypeName(event.result));
+        return false;
+      }
+    }
+    if (handler.params.size() != event.params.size()) {
+      diags_.Error(handler.pos, "the " + event.name + " handler takes " + std::to_string(event.params.size()) +
+                                    " parameter" + (event.params.size() == 1 ? "" : "s"));
+      return false;
+    }
+    for (size_t i = 0; i < handler.params.size(); ++i) {
+      auto type = ResolveType(handler.params[i].type);
+      if (!type) return false;
+      const Type& want = event.params[i];
+      bool same = type->kind == want.kind && (want.kind != TypeKind::kObject || want.cls < 0 || type->cls == want.cls);
+      if (!same) {
+        diags_.Error(handler.params[i].type.pos, "parameter " + handler.params[i].name + " of the " + event.name +
+                                                     " handler must be " + model_.classes.TypeName(want));
+        return false;
+      }
+    }
+    return true;
+  }
+
+  void SetParams(FunctionRecord& f, const FuncDecl& decl) {
+    std::set<std::string> seen;
+    for (const Param& p : decl.params) {
+      if (!seen.insert(Lower(p.name)).second) diags_.Error(p.pos, "parameter '" + p.name + "' is declared twice");
+      auto type = ResolveType(p.type);
+      f.params.push_back({p.name, type.value_or(Type::Of(TypeKind::kInteger))});
+    }
+  }
+
+  void DeclareWindowHandlers(int32_t w) {
+    WindowModel& window = model_.windows[w];
+    int32_t windowClass = model_.classes.Find("Window");
+    std::set<std::string> seen;
+    for (const FuncDecl& handler : window.decl->handlers) {
+      if (!seen.insert(Lower(handler.name)).second) {
+        diags_.Error(handler.pos, "window " + window.name + " already has a " + handler.name + " handler");
+        continue;
+      }
+      const EventModel* event = model_.classes.FindEvent(windowClass, handler.name);
+      auto item = model_.menuItems.find(Lower(handler.name));
+      if (event) {
+        if (!CheckHandlerShape(handler, *event)) continue;
+        int32_t id = AddFunction(Lower(window.name + "." + handler.name), FunctionKind::kWindowHandler);
+        FunctionRecord& f = model_.functions[id];
+        f.decl = &handler;
+        f.window = w;
+        f.meClass = window.cls;
+        f.result = event->result;
+        SetParams(f, handler);
+        handlerDefs_[window.cls].push_back({event->name, f.label, 0});
+      } else if (item != model_.menuItems.end()) {
+        bool indexed = item->second;
+        bool shapeOk = handler.isFunction && handler.result && SameName(handler.result->name, "Boolean") &&
+                       handler.params.size() == (indexed ? 1u : 0u) &&
+                       (!indexed || SameName(handler.params[0].type.name, "Integer"));
+        if (!shapeOk) {
+          diags_.Error(handler.pos, "the menu handler " + handler.name + " must be a Function " + handler.name +
+                                        (indexed ? "(index As Integer)" : "()") + " As Boolean");
+          continue;
+        }
+        int32_t id = AddFunction(Lower(window.name + "." + handler.name), FunctionKind::kMenuHandler);
+        FunctionRecord& f = model_.functions[id];
+        f.decl = &handler;
+        f.window = w;
+        f.meClass = window.cls;
+        f.result = Type::Of(TypeKind::kBoolean);
+        SetParams(f, handler);
+        menuDefs_[window.cls].push_back({handler.name, f.label});
+      } else {
+        diags_.Error(handler.pos, "'" + handler.name + "' is neither an event of Window nor a menu item name");
+      }
+    }
+  }
+
+  // ---- Modules ------------------------------------------------------------------------------
+  void DeclareModules() {
+    for (const ModuleDecl& decl : program_.modules) {
+      if (model_.FindModule(decl.name)) {
+        diags_.Error(decl.pos, "module '" + decl.name + "' is already declared");
+        continue;
+      }
+      ModuleModel module;
+      module.name = decl.name;
+      for (const FuncDecl& func : decl.functions) {
+        if (module.functions.count(Lower(func.name))) {
+          diags_.Error(func.pos, "module " + decl.name + " already has a function '" + func.name + "'");
+          continue;
+        }
+        int32_t id = AddFunction(Lower(decl.name + "." + func.name), FunctionKind::kModule);
+        FunctionRecord& f = model_.functions[id];
+        f.decl = &func;
+        SetParams(f, func);
+        if (func.result) f.result = ResolveType(*func.result).value_or(Type{});
+        module.functions[Lower(func.name)] = id;
+      }
+      model_.modules.push_back(std::move(module));
+    }
+    entry_ = AddFunction("entry", FunctionKind::kEntry);
+  }
+
+  void CheckNameClashes() {
+    for (const ModuleModel& m : model_.modules) {
+      if (model_.FindWindow(m.name) >= 0 || model_.classes.Find(m.name) >= 0) {
+        for (const ModuleDecl& decl : program_.modules)
+          if (SameName(decl.name, m.name)) diags_.Error(decl.pos, "module '" + m.name + "' has the name of a class or window");
+      }
+    }
+  }
+
+  // ---- Image records ------------------------------------------------------------------------
+  void WriteClasses() {
+    for (int32_t index : userClasses_) WriteUserClass(index);
+    for (WindowModel& window : model_.windows) {
+      WriteDefinedClass(window.cls);
+      for (const ControlModel& control : window.controls) {
+        if (control.handlerClass >= 0 && model_.classes.At(control.handlerClass).imageIndex < 0)
+          WriteDefinedClass(control.handlerClass);
+      }
+    }
+  }
+
+  void WriteUserClass(int32_t index) {
+    ClassModel& cls = model_.classes.At(index);
+    if (cls.imageIndex >= 0) return;
+    imagekit::ClassDef def;
+    def.instanceSize = static_cast<uint32_t>(cls.instanceSize);
+    def.name = cls.name;
+    def.superclass = model_.ImageClassIndex(cls.super);
+    if (destructors_.count(index)) {
+      def.constructor = model_.functions[constructors_[index]].label;
+      def.destructor = model_.functions[destructors_[index]].label;
+    }
+    cls.imageIndex = static_cast<int32_t>(model_.builder.AddClass(def));
+  }
+
+  void WriteDefinedClass(int32_t index) {
+    ClassModel& cls = model_.classes.At(index);
+    imagekit::ClassDef def;
+    def.instanceSize = static_cast<uint32_t>(cls.instanceSize);
+    if (!cls.name.empty()) def.name = cls.name;
+    def.superclass = model_.ImageClassIndex(cls.super);
+    def.eventHandlers = handlerDefs_[index];
+    def.menuHandlers = menuDefs_[index];
+    cls.imageIndex = static_cast<int32_t>(model_.builder.AddClass(def));
+  }
+
+  // The text of a design-time value, checked against the property's kind.
+  std::optional<std::string> DesignValue(const PropertyValue& value, const DesignProperty& design) {
+    const Expr& e = *value.value;
+    auto wrong = [&]() -> std::optional<std::string> {
+      diags_.Error(e.pos, "property " + design.name + " needs " +
+                              (design.kind == "Boolean"  ? std::string("True or False")
+                               : design.kind == "String" ? std::string("a string literal")
+                               : design.kind == "Color"  ? std::string("a colour (&cRRGGBB)")
+                                                         : std::string("an integer")));
+      return std::nullopt;
+    };
+    if (design.kind == "Boolean") {
+      if (e.kind != ExprKind::kBoolean) return wrong();
+      return e.intValue ? "True" : "False";
+    }
+    if (design.kind == "String") {
+      if (e.kind != ExprKind::kString) return wrong();
+      std::string bad;
+      auto bytes = ToWindows1252(e.text, &bad);
+      if (!bytes) {
+        diags_.Error(e.pos, "text holds a character with no Windows-1252 byte (" + bad + ")");
+        return std::nullopt;
+      }
+      return *bytes;
+    }
+    if (design.kind == "Color") {
+      if (e.kind != ExprKind::kColor && e.kind != ExprKind::kInteger) return wrong();
+      return std::to_string(e.intValue);
+    }
+    if (e.kind != ExprKind::kInteger) return wrong();
+    return std::to_string(e.intValue);
+  }
+
+  // Every design-time property in order: the source's value or the default.
+  std::vector<imagekit::PropertyPair> DesignPairs(const std::vector<DesignProperty>& design,
+                                                  const std::vector<PropertyValue>& values,
+                                                  const std::string& owner, const std::string& name,
+                                                  std::optional<int32_t> index) {
+    std::map<std::string, const PropertyValue*> given;
+    for (const PropertyValue& v : values) {
+      bool known = false;
+      for (const DesignProperty& d : design) known = known || SameName(d.name, v.name);
+      if (!known) {
+        diags_.Error(v.pos, owner + " has no design-time property '" + v.name + "'");
+        continue;
+      }
+      if (SameName(v.name, "Name") || SameName(v.name, "Index")) {
+        diags_.Error(v.pos, "property " + v.name + " is set by the declaration");
+        continue;
+      }
+      if (!given.emplace(Lower(v.name), &v).second) diags_.Error(v.pos, "property " + v.name + " is set twice");
+    }
+    std::vector<imagekit::PropertyPair> pairs;
+    for (const DesignProperty& d : design) {
+      std::string value = d.defaultValue;
+      if (value == "@name") value = name;
+      if (value == "@index") value = index ? std::to_string(*index) : "-2147483648";
+      auto it = given.find(Lower(d.name));
+      if (it != given.end()) {
+        auto text = DesignValue(*it->second, d);
+        if (text) value = *text;
+      }
+      pairs.push_back({d.name, value});
+    }
+    return pairs;
+  }
+
+  void WriteWindows() {
+    int32_t windowClass = model_.classes.Find("Window");
+    for (WindowModel& window : model_.windows) {
+      imagekit::WindowDesc desc;
+      desc.classIndex = model_.classes.At(window.cls).imageIndex;
+      desc.properties = DesignPairs(*model_.classes.FindDesign(windowClass), window.decl->properties,
+                                    "Window", window.name, std::nullopt);
+      for (const ControlModel& control : window.controls) {
+        imagekit::ControlDesc c;
+        c.classIndex = control.handlerClass >= 0 ? model_.classes.At(control.handlerClass).imageIndex
+                                                 : model_.ImageClassIndex(control.cls);
+        c.properties = DesignPairs(*model_.classes.FindDesign(control.cls), control.decl->properties,
+                                   model_.classes.At(control.cls).name, control.name, control.index);
+        desc.controls.push_back(std::move(c));
+      }
+      window.slots = model_.builder.AddWindow(desc);
+    }
+  }
+
+  std::string SettingsText(const std::string& utf8, const SourcePos& pos) {
+    std::string bad;
+    auto bytes = ToMacRoman(utf8, &bad);
+    if (!bytes) {
+      diags_.Error(pos, "text holds a character with no Mac Roman byte (" + bad + ")");
+      return {};
+    }
+    return *bytes;
+  }
+
+  imagekit::MenuEntry MenuEntryOf(const MenuDecl& decl, bool nested) {
+    imagekit::MenuEntry entry;
+    int32_t menuItem = model_.ImageClassIndex(model_.classes.Find("MenuItem"));
+    entry.classIndex = menuItem;
+    if (decl.cls) {
+      int32_t cls = model_.classes.Find(decl.cls->name);
+      if (cls >= 0) entry.classIndex = model_.ImageClassIndex(cls);
+    }
+    std::string bad;
+    auto text = ToWindows1252(decl.text, &bad);
+    if (!text) diags_.Error(decl.textPos, "text holds a character with no Windows-1252 byte (" + bad + ")");
+    entry.text = text.value_or("");
+    entry.name = decl.name;
+    if (decl.index) entry.index = *decl.index;
+    entry.key = decl.key;
+    entry.balloonHelp = ToWindows1252(decl.help).value_or("");
+    entry.disabledBalloonHelp = ToWindows1252(decl.disabledHelp).value_or("");
+    switch (decl.kind) {
+      case MenuDecl::kSeparator:
+        entry.kind = 2;
+        entry.text = "-";
+        break;
+      case MenuDecl::kAppleMenu: entry.kind = 1; break;
+      default: entry.kind = 0; break;
+    }
+    if (decl.kind == MenuDecl::kMenu || decl.kind == MenuDecl::kAppleMenu) {
+      entry.submenu = nested;
+      for (const MenuDecl& child : decl.children) entry.children.push_back(MenuEntryOf(child, true));
+    }
+    return entry;
+  }
+
+  void WriteProjectItems() {
+    if (program_.projects.size() > 1) diags_.Error(program_.projects[1].pos, "the project has more than one Project block");
+    ProjectDecl none;
+    const ProjectDecl& project = program_.projects.empty() ? none : program_.projects[0];
+    if (!program_.menuBars.empty()) {
+      std::vector<imagekit::MenuEntry> top;
+      for (const MenuDecl& decl : program_.menuBars[0].children) top.push_back(MenuEntryOf(decl, false));
+      model_.builder.AddMenuBar(top);
+    }
+    model_.builder.AddProjectSettings(SettingsStream(project));
+    std::vector<imagekit::PluginFile> plugins;
+    for (const ProjectDecl::Plugin& p : project.plugins) {
+      std::ifstream in(p.path, std::ios::binary);
+      if (!in) {
+        diags_.Error(p.pos, "cannot read plug-in library \"" + p.path + "\"");
+        continue;
+      }
+      if (p.fileName.empty() || p.fileName.size() > 255) {
+        diags_.Error(p.pos, "a plug-in's file name must be 1 to 255 characters");
+        continue;
+      }
+      plugins.push_back({p.fileName, imagekit::Bytes(std::istreambuf_iterator<char>(in), {})});
+    }
+    if (!plugins.empty()) model_.pluginList = model_.builder.AddPluginList(plugins);
+    model_.descriptor = model_.builder.NewDataLabel();
+    if (project.defaultWindow) {
+      model_.defaultWindow = model_.FindWindow(project.defaultWindow->first);
+      if (model_.defaultWindow < 0)
+        diags_.Error(project.defaultWindow->second, "unknown window '" + project.defaultWindow->first + "'");
+    } else if (!model_.windows.empty()) {
+      model_.defaultWindow = 0;
+    }
+  }
+
+  // The project-settings stream: flag byte, two big-endian reserved words, document types,
+  // message table, MDI flag, caption; texts in Mac Roman.
+  imagekit::Bytes SettingsStream(const ProjectDecl& project) {
+    imagekit::Bytes s;
+    s.push_back(static_cast<uint8_t>(project.flags));
+    for (int32_t word : {project.reserved1, project.reserved2})
+      for (int shift = 24; shift >= 0; shift -= 8) s.push_back(static_cast<uint8_t>(static_cast<uint32_t>(word) >> shift));
+    imagekit::AppendCompactInt(s, static_cast<int32_t>(project.documentTypes.size()));
+    for (const auto& [texts, pos] : project.documentTypes)
+      for (const std::string& text : texts) imagekit::AppendText(s, SettingsText(text, pos));
+    std::map<int32_t, std::string> messages;
+    messages[4] = SettingsText(kDefaultUnhandledMessage, {});
+    for (const auto& [number, text] : project.messages) messages[number] = SettingsText(text.first, text.second);
+    int32_t count = messages.rbegin()->first + 1;
+    imagekit::AppendCompactInt(s, count);
+    for (int32_t i = 0; i < count; ++i) imagekit::AppendText(s, messages.count(i) ? messages[i] : "");
+    s.push_back(project.mdi ? 1 : 0);
+    std::string caption = project.caption ? SettingsText(project.caption->first, project.caption->second)
+                                          : SettingsText("Mia applicazione", {});
+    imagekit::AppendText(s, caption);
+    return s;
+  }
+
+  // ---- code1 ----------------------------------------------------------------------------------
+  void PlaceCode(CompiledImage& out) {
+    std::vector<uint32_t> offsets;
+    uint32_t at = model_.builder.CodeSize();
+    for (const FunctionRecord& f : model_.functions) {
+      offsets.push_back(at);
+      at += static_cast<uint32_t>(f.code.bytes.size());
+    }
+    for (size_t i = 0; i < model_.functions.size(); ++i) {
+      FunctionRecord& f = model_.functions[i];
+      uint32_t base = offsets[i];
+      for (const auto& [operand, target] : f.code.localCalls) {
+        int32_t rel = static_cast<int32_t>(offsets[target]) - static_cast<int32_t>(base + operand + 4);
+        for (int b = 0; b < 4; ++b) f.code.bytes[operand + b] = static_cast<uint8_t>(static_cast<uint32_t>(rel) >> (8 * b));
+      }
+      model_.builder.BindCode(f.label);
+      model_.builder.EmitCode(f.code.bytes);
+      for (const auto& [operand, name] : f.code.entryCalls) model_.builder.AddCallSite(base + operand, name);
+      for (const auto& [operand, label] : f.code.dataFixups) model_.builder.AddCodeDataFixup(base + operand, label);
+      out.functions[f.qualifiedName] = base;
+    }
+  }
+
+  Program& program_;
+  Diagnostics& diags_;
+  ProgramModel model_;
+  std::vector<int32_t> userClasses_;
+  std::map<int32_t, int32_t> destructors_;
+  std::map<int32_t, int32_t> constructors_;
+  std::map<int32_t, std::vector<imagekit::EventHandlerDef>> handlerDefs_;
+  std::map<int32_t, std::vector<imagekit::MenuHandlerDef>> menuDefs_;
+  int32_t entry_ = -1;
+};
+
+}  // namespace
+
+bool CompileSource(SourceSet& sources, int32_t file, Diagnostics& diags, CompiledImage& out) {
+  Program program;
+  ParseFile(sources, file, diags, program);
+  bool ok = Driver(program, diags).Run(out);
+  return ok && !diags.HasErrors();
+}
+
+bool CompileProject(SourceSet& sources, const std::string& path, Diagnostics& diags, CompiledImage& out) {
+  int32_t file = sources.Load(path);
+  if (file < 0) {
+    diags.Error("cannot read project file \"" + path + "\"");
+    return false;
+  }
+  return CompileSource(sources, file, diags, out);
+}
+
+}  // namespace amxc

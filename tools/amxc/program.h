@@ -1,0 +1,101 @@
+// The checked program as the code generator sees it: functions with their signatures and
+// generated code, windows with their controls, modules, menu item names, string literals
+// and the image under construction. Built by compiler.cpp, filled in by codegen.cpp.
+#pragma once
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "tools/amxc/ast.h"
+#include "tools/amxc/classes.h"
+#include "tools/amxc/source.h"
+#include "tools/imagekit/imagekit.h"
+
+namespace amxc {
+
+struct NamedType {
+  std::string name;
+  Type type;
+};
+
+// Code of one function before it is placed in code1; offsets are from its first byte.
+struct FunctionCode {
+  imagekit::Bytes bytes;
+  std::vector<std::pair<uint32_t, std::string>> entryCalls;       // rel32 operand, entry name
+  std::vector<std::pair<uint32_t, imagekit::DataLabel>> dataFixups;  // imm32 holding a data1 address
+  std::vector<std::pair<uint32_t, int32_t>> localCalls;           // rel32 operand, function id
+};
+
+enum class FunctionKind : uint8_t {
+  kModule, kWindowHandler, kControlHandler, kMenuHandler, kAccessor, kEntry, kConstructor,
+  kDestructor,
+};
+
+struct FunctionRecord {
+  std::string qualifiedName;  // lower case, e.g. "fns.pb.action"
+  FunctionKind kind = FunctionKind::kModule;
+  const FuncDecl* decl = nullptr;  // null for generated functions
+  std::vector<NamedType> params;   // declared parameters (after the receiver of handlers)
+  Type result;
+  int32_t window = -1;        // the enclosing window (handlers), or the accessor's window
+  int32_t meClass = -1;       // class of Me (handlers), or the class a destructor cleans
+  bool controlArray = false;  // Me is a member of a control array
+  imagekit::CodeLabel label;
+  FunctionCode code;
+};
+
+struct ControlModel {
+  std::string name;
+  std::optional<int32_t> index;
+  int32_t cls = -1;           // its runtime or plug-in class
+  int32_t handlerClass = -1;  // the anonymous subclass holding its handlers, or -1
+  const ControlDecl* decl = nullptr;
+};
+
+struct WindowModel {
+  std::string name;
+  int32_t cls = -1;  // the window's own class in the ClassTable
+  imagekit::WindowSlots slots;
+  int32_t accessor = -1;  // function id
+  std::vector<ControlModel> controls;
+  const WindowDecl* decl = nullptr;
+};
+
+struct ModuleModel {
+  std::string name;
+  std::map<std::string, int32_t> functions;  // lower-case name -> function id
+};
+
+struct ProgramModel {
+  explicit ProgramModel(Diagnostics& d) : diags(d) {}
+
+  Diagnostics& diags;
+  ClassTable classes;
+  imagekit::ImageBuilder builder;
+  std::vector<FunctionRecord> functions;
+  std::vector<WindowModel> windows;
+  std::vector<ModuleModel> modules;
+  std::map<std::string, bool> menuItems;  // lower-case name -> is an element of an item array
+  std::map<std::string, imagekit::DataLabel> literals;
+  // What the entry function needs.
+  std::optional<imagekit::DataLabel> pluginList;
+  imagekit::DataLabel descriptor;
+  int32_t defaultWindow = -1;
+
+  // The literal record of Windows-1252 bytes, written once per text.
+  imagekit::DataLabel Literal(const std::string& bytes);
+  // The class's index in the image's class table (a kind-1 reference is added on first use
+  // for built-in and plug-in classes).
+  int32_t ImageClassIndex(int32_t cls);
+  int32_t FindWindow(const std::string& name) const;
+  const ModuleModel* FindModule(const std::string& name) const;
+  // A module function by name in any module; -1 when none, -2 when several modules have it.
+  int32_t FindFunction(const std::string& name) const;
+};
+
+// Generates the code of function `id` into its record; errors go to model.diags.
+void GenerateFunction(ProgramModel& model, int32_t id);
+
+}  // namespace amxc

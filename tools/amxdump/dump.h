@@ -1,0 +1,17 @@
+// Printing an image the way readelf prints ELF files: blocks, link records, relocation
+// statistics, the decoded data1 and, optionally, each function's disassembly.
+// Entry point: DumpImage.
+#pragma once
+#include <cstdio>
+#include <string>
+
+#include "tools/imagekit/imagekit.h"
+
+struct DumpOptions {
+  bool disassemble = false;
+};
+
+// Prints everything it can; returns false when a block was too damaged to be read whole
+// (the problem is printed with its block and offset).
+bool DumpImage(const imagekit::Image& image, const std::string& origin, const DumpOptions& options,
+               FILE* out);
