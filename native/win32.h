@@ -10,9 +10,7 @@
 #include <cstdint>
 
 #include "native/wintypes.h"
-#if __has_include("native/mmsystem.h")
 #include "native/mmsystem.h"
-#endif
 
 // ---- Basic types beyond native/wintypes.h -------------------------------------------------
 
@@ -1038,6 +1036,7 @@ UINT SetTextAlign(HDC dc, UINT align);
 int FillRect(HDC dc, const RECT* rect, HBRUSH brush);
 int FrameRect(HDC dc, const RECT* rect, HBRUSH brush);
 BOOL Rectangle(HDC dc, int left, int top, int right, int bottom);
+BOOL Ellipse(HDC dc, int left, int top, int right, int bottom);
 BOOL MoveToEx(HDC dc, int x, int y, LPPOINT previous);
 BOOL LineTo(HDC dc, int x, int y);
 COLORREF SetPixel(HDC dc, int x, int y, COLORREF color);

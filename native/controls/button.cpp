@@ -69,7 +69,32 @@ void SetPushed(HWND hwnd, bool pushed) {
   InvalidateRect(hwnd, nullptr, FALSE);
 }
 
+// A radio button's round mark: a sunken circle with a dot when checked.
+void PaintRound(HDC dc, HWND hwnd, const RECT& box, bool enabled) {
+  HBRUSH face = CreateSolidBrush(enabled ? GetSysColor(COLOR_WINDOW) : GetSysColor(COLOR_BTNFACE));
+  HPEN rim = CreatePen(PS_SOLID, 1, GetSysColor(COLOR_BTNSHADOW));
+  HGDIOBJ oldBrush = SelectObject(dc, face);
+  HGDIOBJ oldPen = SelectObject(dc, rim);
+  Ellipse(dc, box.left, box.top, box.right, box.bottom);
+  if (Data(hwnd).check != BST_UNCHECKED) {
+    HBRUSH dot = CreateSolidBrush(enabled ? 0 : GetSysColor(COLOR_GRAYTEXT));
+    SelectObject(dc, dot);
+    SelectObject(dc, GetStockObject(NULL_PEN));
+    Ellipse(dc, box.left + 4, box.top + 4, box.right - 4, box.bottom - 4);
+    SelectObject(dc, face);
+    DeleteObject(dot);
+  }
+  SelectObject(dc, oldBrush);
+  SelectObject(dc, oldPen);
+  DeleteObject(face);
+  DeleteObject(rim);
+}
+
 void PaintMark(HDC dc, HWND hwnd, const RECT& box, bool enabled) {
+  if (IsRadio(hwnd)) {
+    PaintRound(dc, hwnd, box, enabled);
+    return;
+  }
   FillSolid(dc, box, enabled ? GetSysColor(COLOR_WINDOW) : GetSysColor(COLOR_BTNFACE));
   DrawEdge3D(dc, box, true);
   if (Data(hwnd).check == BST_UNCHECKED) return;

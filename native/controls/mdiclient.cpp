@@ -89,24 +89,6 @@ LRESULT MdiClientProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   }
 }
 
-void RegisterSystemClasses() {
-  static bool done = false;
-  if (done) return;
-  done = true;
-  const struct {
-    const char* name;
-    WNDPROC proc;
-  } classes[] = {{"BUTTON", ButtonProc},   {"EDIT", EditProc},         {"RichEdit", EditProc},
-                 {"RICHEDIT20A", EditProc}, {"STATIC", StaticProc}, {"MDICLIENT", MdiClientProc}};
-  for (const auto& c : classes) {
-    auto cls = std::make_unique<WindowClass>();
-    cls->name = c.name;
-    cls->proc = c.proc;
-    cls->system = true;
-    State().classes[c.name] = std::move(cls);
-  }
-}
-
 }  // namespace native
 
 using namespace native;

@@ -63,6 +63,8 @@ class Backend {
   virtual void EndDrawing(HWND /*topLevel*/) {}
   virtual void FillRect(const RECT& /*r*/, COLORREF, const RECT& /*clip*/) {}
   virtual void Line(POINT, POINT, COLORREF, int /*width*/, const RECT& /*clip*/) {}
+  // The ellipse inscribed in r, filled or as a one-pixel outline.
+  virtual void Ellipse(const RECT& /*r*/, COLORREF, bool /*filled*/, const RECT& /*clip*/) {}
   // (x, top) is the top-left corner of the text's cell.
   virtual void Text(int /*x*/, int /*top*/, const std::string& /*text*/, const FontSpec&,
                     COLORREF, const RECT& /*clip*/) {}

@@ -3,6 +3,8 @@
 // message. Entry points: InputPointer, InputKey, ChooseMenuItem (native/core/input.h).
 #include "native/core/input.h"
 
+#include <cstdlib>
+
 namespace native {
 namespace {
 
@@ -47,6 +49,22 @@ bool MouseActivate(HWND target, UINT msg) {
   return r != MA_ACTIVATEANDEAT && r != MA_NOACTIVATEANDEAT;
 }
 
+// A second left press on the same window within the double-click time and a few pixels of
+// the first is a double click for classes that ask for them.
+UINT DoubleClickFor(HWND target, UINT msg, POINT screen) {
+  static HWND lastWindow = nullptr;
+  static DWORD lastTime = 0;
+  static POINT lastPoint{};
+  if (msg != WM_LBUTTONDOWN) return msg;
+  DWORD now = GetTickCount();
+  bool twice = target == lastWindow && now - lastTime <= GetDoubleClickTime() &&
+               std::abs(screen.x - lastPoint.x) <= 2 && std::abs(screen.y - lastPoint.y) <= 2;
+  lastWindow = twice ? nullptr : target;
+  lastTime = now;
+  lastPoint = screen;
+  return twice && (target->cls->style & CS_DBLCLKS) ? WM_LBUTTONDBLCLK : msg;
+}
+
 }  // namespace
 
 POINT PointerPosition() { return TheBackend().CursorPos(); }
@@ -60,6 +78,7 @@ void InputPointer(PointerAction action, POINT screen) {
   bool press = action == PointerAction::kLeftDown || action == PointerAction::kRightDown;
   if (press && !s.capture && !MouseActivate(target, msg)) return;
   if (!IsWindow(target)) return;
+  msg = DoubleClickFor(target, msg, screen);
   POINT local = screen;
   ScreenToClient(target, &local);
   PostInput(target, msg, MouseKeys(),

@@ -489,6 +489,15 @@ BOOL Rectangle(HDC dc, int left, int top, int right, int bottom) {
   return TRUE;
 }
 
+BOOL Ellipse(HDC dc, int left, int top, int right, int bottom) {
+  if (!ValidDC(dc)) return FALSE;
+  RECT r = Offset(RECT{left, top, right, bottom}, dc->origin.x, dc->origin.y);
+  COLORREF color;
+  if (BrushColor(dc->brush, &color)) TheBackend().Ellipse(r, color, true, dc->clip);
+  if (ValidObject(dc->pen) && !dc->pen->hollow) TheBackend().Ellipse(r, dc->pen->color, false, dc->clip);
+  return TRUE;
+}
+
 BOOL MoveToEx(HDC dc, int x, int y, LPPOINT previous) {
   if (!ValidDC(dc)) return FALSE;
   if (previous) *previous = dc->current;

@@ -402,7 +402,7 @@ HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD s
     s.topLevels.insert(s.topLevels.begin(), w);
   }
   s.windows.insert(w);
-  if (!child && HasBackend()) TheBackend().WindowCreated(w);
+  if (!child) TheBackend().WindowCreated(w);  // the first window selects the backend
 
   CREATESTRUCTA cs{param, instance, menuOrId, parent, height, width, y, x,
                    static_cast<LONG>(style), windowName, className, exStyle};

@@ -290,8 +290,9 @@ class FltkBackend : public Backend {
 
   bool PumpInput(bool wait, int timeoutMs) override {
     if (menusDirty_) RebuildMenus();
-    Fl::flush();
-    if (!wait) {
+    paintPending_ = false;
+    Fl::flush();  // exposures found here become invalid regions: paint them before waiting
+    if (!wait || paintPending_) {
       Fl::check();
     } else if (timeoutMs < 0) {
       Fl::wait();
@@ -348,6 +349,7 @@ class FltkBackend : public Backend {
   }
 
   void MenusChanged() override { menusDirty_ = true; }
+  void PaintRequested(HWND) override { paintPending_ = true; }
 
   int MessageBox(HWND, const std::string& text, const std::string& caption,
                  UINT type) override {
@@ -415,6 +417,20 @@ class FltkBackend : public Backend {
     fl_line_style(FL_SOLID, width);
     fl_line(from.x, from.y + Offset(), to.x, to.y + Offset());
     fl_line_style(0);
+    fl_pop_clip();
+  }
+
+  void Ellipse(const RECT& r, COLORREF color, bool filled, const RECT& clip) override {
+    if (!drawing_) return;
+    PushClip(clip);
+    SetColor(color);
+    int w = r.right - r.left;
+    int h = r.bottom - r.top;
+    if (filled) {
+      fl_pie(r.left, r.top + Offset(), w, h, 0, 360);
+    } else {
+      fl_arc(r.left, r.top + Offset(), w, h, 0, 360);
+    }
     fl_pop_clip();
   }
 
@@ -492,6 +508,7 @@ class FltkBackend : public Backend {
 
   TopWindow* drawing_ = nullptr;
   bool menusDirty_ = false;
+  bool paintPending_ = false;
 };
 
 }  // namespace

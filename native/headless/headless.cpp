@@ -17,9 +17,10 @@
 namespace native {
 namespace {
 
-// After the script ends the program is asked to quit; one that keeps asking for input this
-// many times more is stopped rather than left spinning.
-constexpr long kTurnsAfterEnd = 100000;
+// After the script ends the program is asked to quit; one that keeps waiting for input (or
+// polling for it) this many times more is stopped rather than left hanging.
+constexpr long kWaitsAfterEnd = 100000;
+constexpr long kPollsAfterEnd = 10000000;
 
 std::string Escaped(const std::string& cp1252) {
   std::string out;
@@ -107,7 +108,7 @@ HeadlessBackend::HeadlessBackend(std::string scriptName, std::vector<ScriptComma
       out_(out),
       err_(err) {}
 
-bool HeadlessBackend::PumpInput(bool, int) {
+bool HeadlessBackend::PumpInput(bool wait, int) {
   if (idle_ > 0) {
     --idle_;
     PostMessageA(nullptr, WM_NULL, 0, 0);
@@ -117,14 +118,18 @@ bool HeadlessBackend::PumpInput(bool, int) {
     Run(commands_[next_++]);
     return true;
   }
-  if (++afterEnd_ > kTurnsAfterEnd) {
+  bool quitAgain = afterEnd_ == 0 || wait;
+  if (wait) ++waitsAfterEnd_;
+  if (++afterEnd_ > kPollsAfterEnd || waitsAfterEnd_ > kWaitsAfterEnd) {
     std::fprintf(err_, "%s: the script has ended but the program did not quit\n", name_.c_str());
     std::fflush(out_);
     std::fflush(err_);
     _exit(3);
   }
-  PostQuitMessage(0);
-  return true;
+  // Like the system, a poll sees the quit message once; a wait that would block for ever
+  // gets it again.
+  if (quitAgain) PostQuitMessage(0);
+  return quitAgain;
 }
 
 void HeadlessBackend::Error(const ScriptCommand& cmd, const std::string& message) {

@@ -55,6 +55,7 @@ class HeadlessBackend : public Backend {
   std::string lastOutput_;
   bool failed_ = false;
   long afterEnd_ = 0;
+  long waitsAfterEnd_ = 0;
 };
 
 // The screen as text: one line per top-level window, its descendants indented under it.

@@ -8,6 +8,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -118,7 +119,10 @@ HMODULE LoadLibraryA(LPCSTR fileName) {
     State().lastError = ERROR_INVALID_PARAMETER;
     return nullptr;
   }
-  void* handle = dlopen(fileName, RTLD_NOW | RTLD_LOCAL);
+  // Paths built the system's way ("dir\\name.dll") name the same file here.
+  std::string path = fileName;
+  std::replace(path.begin(), path.end(), '\\', '/');
+  void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
   if (!handle) State().lastError = ERROR_MOD_NOT_FOUND;
   return reinterpret_cast<HMODULE>(handle);
 }

@@ -4,6 +4,7 @@
 
 #include <alsa/asoundlib.h>
 
+#include "native/midi/heldnotes.h"
 #include "native/midi/shortmessage.h"
 
 namespace midi {
@@ -16,6 +17,7 @@ class AlsaSequencer final : public MidiBackend {
   AlsaSequencer(snd_seq_t* seq, int port, snd_midi_event_t* encoder)
       : seq_(seq), port_(port), encoder_(encoder) {}
   ~AlsaSequencer() override {
+    ReleaseHeldNotes();
     snd_seq_drain_output(seq_);
     snd_midi_event_free(encoder_);
     snd_seq_close(seq_);
@@ -26,6 +28,12 @@ class AlsaSequencer final : public MidiBackend {
   MMRESULT Send(uint32_t word) override {
     const ShortMessage message = DecodeShortMessage(word, runningStatus_);
     if (message.length == 0) return MMSYSERR_INVALPARAM;
+    held_.Track(message);
+    return Output(message);
+  }
+
+ private:
+  MMRESULT Output(const ShortMessage& message) {
     const unsigned char bytes[3] = {message.status, message.data1, message.data2};
     snd_seq_event_t event;
     snd_seq_ev_clear(&event);
@@ -40,11 +48,23 @@ class AlsaSequencer final : public MidiBackend {
     return snd_seq_event_output_direct(seq_, &event) >= 0 ? MMSYSERR_NOERROR : MMSYSERR_ERROR;
   }
 
- private:
+  // An instrument behind the port keeps sounding after we are gone: end what we started.
+  void ReleaseHeldNotes() {
+    for (const auto& [channel, note] : held_.Sounding()) {
+      ShortMessage off;
+      off.status = static_cast<uint8_t>(0x80 | channel);
+      off.data1 = note;
+      off.data2 = 64;
+      off.length = 3;
+      Output(off);
+    }
+  }
+
   snd_seq_t* seq_;
   int port_;
   snd_midi_event_t* encoder_;
   uint8_t runningStatus_ = 0;
+  HeldNotes held_;
 };
 
 std::string AlsaProblem(const std::string& what, int code) {

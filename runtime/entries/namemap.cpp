@@ -9,20 +9,20 @@ namespace {
 
 StringMap* gEntryNames = nullptr;
 
-StringMap* BuildEntryNames() {
+}  // namespace
+
+StringMap* BuildEntryNameMap(const EntrySlot* table, size_t slots) {
   StringMap* map = NewStringMap();
-  for (size_t i = 0; i < kEntryTableSlots; ++i) {
-    const EntrySlot& slot = EntryTable[i];
+  for (size_t i = 0; i < slots; ++i) {
+    const EntrySlot& slot = table[i];
     if (slot.name && map->Get(slot.name) == nullptr) map->Put(slot.name, const_cast<EntrySlot*>(&slot));
   }
   return map;
 }
 
-}  // namespace
-
 extern "C" void* LookupEntryByName(const char* name) {
   if (name == nullptr) return nullptr;
-  if (gEntryNames == nullptr) gEntryNames = BuildEntryNames();
+  if (gEntryNames == nullptr) gEntryNames = BuildEntryNameMap(EntryTable, kEntryTableSlots);
   auto* slot = static_cast<const EntrySlot*>(gEntryNames->Get(name));
   return slot ? slot->routine : nullptr;
 }

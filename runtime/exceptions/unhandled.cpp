@@ -61,7 +61,9 @@ void WriteFaultReport(uint32_t code, uint32_t address) {
   (void)ignored;
 }
 
-void OnFault(int signal, siginfo_t* info, void* context) {
+// The signal frame may leave the stack only 4-byte aligned, and the compiled handler uses
+// SSE stores that need 16.
+__attribute__((force_align_arg_pointer)) void OnFault(int signal, siginfo_t* info, void* context) {
   uint32_t code = 0xC0000005;
   for (const FaultKind& kind : kFaults) {
     if (kind.signal == signal) code = kind.code;

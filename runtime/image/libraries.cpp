@@ -1,9 +1,10 @@
 // The list of opened libraries and the two failure messages of library links. Libraries are
-// opened through the system's dynamic loader (dlopen/dlsym) in OpenLibrary/LibraryRoutine.
+// opened through the native layer's LoadLibraryA/GetProcAddress.
 #include "runtime/image/libraries.h"
 
-#include <dlfcn.h>
 #include <strings.h>
+
+#include "native/win32.h"
 
 namespace {
 
@@ -15,9 +16,11 @@ struct OpenedLibrary {
 
 OpenedLibrary* gLibraries = nullptr;  // newest first; lives for the process
 
-void* OpenLibrary(const char* name) { return dlopen(name, RTLD_NOW | RTLD_GLOBAL); }
+void* OpenLibrary(const char* name) { return reinterpret_cast<void*>(LoadLibraryA(name)); }
 
-void* LibraryRoutine(void* handle, const char* routine) { return dlsym(handle, routine); }
+void* LibraryRoutine(void* handle, const char* routine) {
+  return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(handle), routine));
+}
 
 void* FindOpenedLibrary(const char* name) {
   for (OpenedLibrary* l = gLibraries; l; l = l->next)

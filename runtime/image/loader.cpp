@@ -7,6 +7,7 @@
 
 #include "native/win32.h"
 #include "runtime/entries/entrytable.h"
+#include "runtime/exceptions/imagecall.h"
 #include "runtime/image/codememory.h"
 #include "runtime/image/container.h"
 #include "runtime/image/deferredlinks.h"
@@ -102,7 +103,7 @@ bool LoadAndRunImage(const ImageLoadRequest& request) {
   }
   gLoaded = LoaderState{blocks.code1, blocks.data1, request.resource.resourceOffset,
                         request.resource.imageOffset == 0};
-  if (request.callEntry) reinterpret_cast<void (*)()>(entry)();
+  if (request.callEntry) CallImage0(reinterpret_cast<const void*>(entry));
   return true;
 }
 

@@ -73,14 +73,19 @@ MemoryHandle* NewMemoryHandle(int32_t size) {
 void ResizeMemoryHandle(MemoryHandle* handle, int32_t size) {
   if (size < 0) size = 0;
   if (size == handle->size) return;
-  uint8_t* buffer = nullptr;
-  if (size > 0) {
-    buffer = static_cast<uint8_t*>(std::calloc(1, static_cast<size_t>(size)));
-    if (buffer == nullptr) FatalOutOfMemory();
-    int32_t kept = size < handle->size ? size : handle->size;
-    if (kept > 0) std::memcpy(buffer, handle->buffer, static_cast<size_t>(kept));
+  if (size == 0) {
+    std::free(handle->buffer);
+    handle->buffer = nullptr;
+    handle->size = 0;
+    return;
   }
-  std::free(handle->buffer);
+  // realloc keeps min(old, new) bytes like a fresh buffer and a copy would, but can grow
+  // in place (large buffers are remapped, not copied), so growing an array element by
+  // element stays linear.
+  auto* buffer = static_cast<uint8_t*>(std::realloc(handle->buffer, static_cast<size_t>(size)));
+  if (buffer == nullptr) FatalOutOfMemory();
+  if (size > handle->size)
+    std::memset(buffer + handle->size, 0, static_cast<size_t>(size - handle->size));
   handle->buffer = buffer;
   handle->size = size;
 }

@@ -1,7 +1,10 @@
 // The small-block heap: HeapAlloc/HeapFree and TaggedAlloc/TaggedFree. Sizes round up to
 // whole words; each size class (1..63 words) has its own free list, refilled by carving the
-// current 8192-byte chunk. Freed small blocks are recycled, never returned.
+// current 8192-byte chunk. Freed small blocks are recycled, never returned. Blocks are
+// handed out zeroed.
 #include "runtime/objects/heap.h"
+
+#include <sys/single_threaded.h>
 
 #include <cstdlib>
 #include <mutex>
@@ -19,6 +22,8 @@ struct FreeBlock {
   FreeBlock* next;
 };
 
+// Constant-initialised and never destroyed (std::mutex has a constexpr constructor and a
+// trivial destructor here), so blocks stay valid through static construction and teardown.
 struct SmallHeap {
   std::mutex lock;  // the process-wide heap lock
   FreeBlock* freeLists[kSizeClasses] = {};
@@ -26,11 +31,26 @@ struct SmallHeap {
   int32_t chunkLeft = 0;
   int32_t bytesInUse = 0;
 };
+constinit SmallHeap gHeap;
 
-SmallHeap& Heap() {
-  static SmallHeap* heap = new SmallHeap;  // never destroyed: blocks outlive static teardown
-  return *heap;
-}
+// Holds the heap lock. While the process has a single thread nobody can contend for it,
+// and the C library's flag says so (it turns false before a second thread starts running
+// and never back): the lock is then skipped, because under emulation locking a mutex costs
+// more than the whole allocation.
+class HeapLock {
+ public:
+  HeapLock() : locked_(!__libc_single_threaded) {
+    if (locked_) gHeap.lock.lock();
+  }
+  ~HeapLock() {
+    if (locked_) gHeap.lock.unlock();
+  }
+  HeapLock(const HeapLock&) = delete;
+  HeapLock& operator=(const HeapLock&) = delete;
+
+ private:
+  bool locked_;
+};
 
 // In 64 bits: a size near INT32_MAX must not wrap to a negative (small) size class.
 int64_t RoundToWord(int32_t size) { return (static_cast<int64_t>(size) + 3) & ~int64_t{3}; }
@@ -41,18 +61,23 @@ void* GeneralAlloc(int64_t size, bool mayFail) {
   return block;
 }
 
-void* CarveSmall(SmallHeap& heap, int32_t rounded, bool mayFail) {
-  // The caller holds the heap lock; a fatal exit here ends the process with it held.
-  if (heap.chunkLeft < rounded) {
+// The caller holds the heap lock (a fatal exit ends the process with it held).
+void* CarveSmall(int32_t rounded, bool mayFail) {
+  if (gHeap.chunkLeft < rounded) {
     auto* chunk = static_cast<uint8_t*>(GeneralAlloc(kChunkSize, mayFail));
     if (chunk == nullptr) return nullptr;
-    heap.chunk = chunk;  // the rest of the old chunk is abandoned
-    heap.chunkLeft = kChunkSize;
+    gHeap.chunk = chunk;  // the rest of the old chunk is abandoned
+    gHeap.chunkLeft = kChunkSize;
   }
-  void* block = heap.chunk;
-  heap.chunk += rounded;
-  heap.chunkLeft -= rounded;
+  void* block = gHeap.chunk;
+  gHeap.chunk += rounded;
+  gHeap.chunkLeft -= rounded;
   return block;
+}
+
+void ZeroWords(void* block, int32_t rounded) {
+  auto* words = static_cast<uint32_t*>(block);
+  for (int32_t i = 0; i < rounded / 4; ++i) words[i] = 0;
 }
 
 }  // namespace
@@ -62,19 +87,20 @@ void* HeapAlloc(int32_t size, bool mayFail) {
   int64_t roundedSize = RoundToWord(size);
   if (roundedSize > kLargestSmall) return GeneralAlloc(roundedSize, mayFail);
   auto rounded = static_cast<int32_t>(roundedSize);
-  SmallHeap& heap = Heap();
-  std::lock_guard<std::mutex> guard(heap.lock);
-  FreeBlock*& list = heap.freeLists[rounded / 4];
   void* block;
-  if (list != nullptr) {
-    block = list;
-    list = list->next;
-  } else {
-    block = CarveSmall(heap, rounded, mayFail);
-    if (block == nullptr) return nullptr;
+  {
+    HeapLock guard;
+    FreeBlock*& list = gHeap.freeLists[rounded / 4];
+    if (list != nullptr) {
+      block = list;
+      list = list->next;
+    } else {
+      block = CarveSmall(rounded, mayFail);
+      if (block == nullptr) return nullptr;
+    }
+    gHeap.bytesInUse += size;
   }
-  __builtin_memset(block, 0, static_cast<size_t>(rounded));
-  heap.bytesInUse += size;
+  ZeroWords(block, rounded);  // the block is the caller's alone now
   return block;
 }
 
@@ -86,18 +112,16 @@ void HeapFree(void* block, int32_t size) {
     return;
   }
   auto rounded = static_cast<int32_t>(roundedSize);
-  SmallHeap& heap = Heap();
-  std::lock_guard<std::mutex> guard(heap.lock);
+  HeapLock guard;
   auto* freed = static_cast<FreeBlock*>(block);
-  freed->next = heap.freeLists[rounded / 4];
-  heap.freeLists[rounded / 4] = freed;
-  heap.bytesInUse -= size;
+  freed->next = gHeap.freeLists[rounded / 4];
+  gHeap.freeLists[rounded / 4] = freed;
+  gHeap.bytesInUse -= size;
 }
 
 int32_t HeapBytesInUse() {
-  SmallHeap& heap = Heap();
-  std::lock_guard<std::mutex> guard(heap.lock);
-  return heap.bytesInUse;
+  HeapLock guard;
+  return gHeap.bytesInUse;
 }
 
 void* TaggedAlloc(int32_t size) {

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 // Blocks of 1..252 bytes come from the small-block lists; larger ones from the general heap.
+// Every block is handed out zeroed.
 // size <= 0 gives nil. With mayFail, exhaustion returns nil instead of ending the process.
 void* HeapAlloc(int32_t size, bool mayFail = false);
 // Must be given the size that was requested; nil is ignored.

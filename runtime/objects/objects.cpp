@@ -37,9 +37,6 @@ void LinkLive(ObjectHeader* object) {
 }
 
 void UnlinkLive(ObjectHeader* object) {
-  // An object whose constructors are still running is not linked yet (a constructor that
-  // drops one reference too many destroys it early): leave the list alone then.
-  if (object->prev == nullptr && gLiveHead != object) return;
   if (object->prev != nullptr) object->prev->next = object->next;
   else gLiveHead = object->next;
   if (object->next != nullptr) object->next->prev = object->prev;
@@ -111,10 +108,16 @@ ObjectHeader* MakeObject(ClassRecord* cls) {
   SetUpBuiltinClasses();
   // HeapAlloc hands out zeroed blocks: every word after the class word starts at 0.
   auto* object = static_cast<ObjectHeader*>(HeapAlloc(ObjectAllocationSize(cls)));
-  object->refCount = 1;
+  // The caller's reference, plus one held while the constructors run: a constructor that
+  // drops a reference too many cannot destroy the object before it is even listed.
+  object->refCount = 2;
   object->cls = cls;
   RunConstructors(object, cls, 0);
   LinkLive(object);
+  if (--object->refCount == 0) {
+    Destroy(object);  // the constructors gave the caller's reference away
+    return nullptr;
+  }
   return object;
 }
 

@@ -10,7 +10,8 @@
 #include "runtime/objects/stringmap.h"
 
 // Making and counting. MakeObject returns a new object (count 1, every word after the class
-// word zero) after running the constructors root-down; exhaustion is fatal.
+// word zero) after running the constructors root-down; exhaustion is fatal. Nil only when
+// a constructor released the caller's reference (the object is then destroyed).
 ObjectHeader* MakeObject(ClassRecord* cls);
 ObjectHeader* LockObject(ObjectHeader* object);  // nil allowed; returns object
 // Nil allowed. At 0 the object is destroyed: destructors leaf-up, never recursively (an

@@ -2,8 +2,7 @@
 // from the millisecond tick count (AND 0x7FFFFFFF; the generator's fixed points become 1).
 #include "runtime/objects/random.h"
 
-#include <ctime>
-
+#include "native/win32.h"
 #include "runtime/entries/entries.h"
 
 namespace {
@@ -15,24 +14,16 @@ constexpr int32_t kRemainder = 2836;    // kModulus % kMultiplier
 
 int32_t gState = 0;
 
-// Milliseconds of the monotonic clock, wrapping like a 32-bit tick count.
-uint32_t TickCount() {
-  timespec now{};
-  clock_gettime(CLOCK_MONOTONIC, &now);
-  return static_cast<uint32_t>(static_cast<uint64_t>(now.tv_sec) * 1000u +
-                               static_cast<uint64_t>(now.tv_nsec) / 1000000u);
-}
+}  // namespace
 
-int32_t Seed() {
-  int32_t seed = static_cast<int32_t>(TickCount() & 0x7FFFFFFFu);
+namespace random_numbers {
+
+int32_t SeedFromTicks(uint32_t ticks) {
+  int32_t seed = static_cast<int32_t>(ticks & 0x7FFFFFFFu);
   // 0 and 2^31 - 1 are both fixed points of the generator (the latter would give
   // 0xFFFFF / 2^20 for ever), so either seeds as 1.
   return (seed == 0 || seed == kModulus) ? 1 : seed;
 }
-
-}  // namespace
-
-namespace random_numbers {
 
 int32_t Advance(int32_t state) {
   int32_t next = kMultiplier * (state % kQuotient) - kRemainder * (state / kQuotient);
@@ -45,7 +36,7 @@ void SetState(int32_t state) { gState = state; }
 }  // namespace random_numbers
 
 AMX_ENTRY double rnd() noexcept {
-  if (gState == 0) gState = Seed();
+  if (gState == 0) gState = random_numbers::SeedFromTicks(GetTickCount());
   gState = random_numbers::Advance(gState);
   return (gState & 0xFFFFF) / 1048576.0;
 }

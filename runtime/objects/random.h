@@ -10,6 +10,10 @@ namespace random_numbers {
 // (no 32-bit overflow). state must be 1..2147483646.
 int32_t Advance(int32_t state);
 
+// The first state from a millisecond tick count: its low 31 bits, except that the two
+// fixed points of the generator (0 and 2^31 - 1) become 1.
+int32_t SeedFromTicks(uint32_t ticks);
+
 // The state word; 0 means not yet seeded. Tests set it to reproduce a sequence.
 int32_t State();
 void SetState(int32_t state);

@@ -5,11 +5,18 @@
 
 namespace {
 DebugMessageHook gDebugHook = nullptr;
-}
+EndDrawingHook gEndDrawingHook = nullptr;
+}  // namespace
 
 DebugMessageHook SetDebugMessageHook(DebugMessageHook hook) {
   DebugMessageHook previous = gDebugHook;
   gDebugHook = hook;
+  return previous;
+}
+
+EndDrawingHook SetEndDrawingHook(EndDrawingHook hook) {
+  EndDrawingHook previous = gEndDrawingHook;
+  gEndDrawingHook = hook;
   return previous;
 }
 
@@ -18,6 +25,10 @@ void DebugMessage(const char* text) {
 }
 
 void FatalOutOfMemory() {
+  // The hook is taken off first: running out of memory again inside it must not loop.
+  EndDrawingHook endDrawing = gEndDrawingHook;
+  gEndDrawingHook = nullptr;
+  if (endDrawing != nullptr) endDrawing();
   DebugMessage("This application has run out of memory and must quit now.");
   _exit(0);
 }

@@ -4,6 +4,8 @@
 
 #include <initializer_list>
 
+#include "runtime/startup/runstate.h"
+
 namespace {
 
 void RegisterPlainWindowClasses(HINSTANCE module) {
@@ -29,7 +31,7 @@ bool NeverRefuses(ObjectHeader*) { return false; }
 bool NoCapture() { return false; }
 bool NotTranslated(MSG*) { return false; }
 LRESULT DefaultFrameCommand(HWND frame, UINT message, WPARAM wParam, LPARAM lParam) {
-  return DefWindowProcA(frame, message, wParam, lParam);
+  return DefFrameProcA(frame, CurrentRun().mdiClient, message, wParam, lParam);
 }
 HMENU NoMenuBar() { return nullptr; }
 

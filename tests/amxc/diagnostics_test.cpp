@@ -105,9 +105,9 @@ const BadProgram kBadPrograms[] = {
     {"control declared twice", kDuplicateControl.c_str(),
      "test.amx:4:11: error: control 'c' is declared twice in window W"},
     {"settings text outside Mac Roman", kMacRoman.c_str(),
-     "test.amx:2:11: error: text holds a character with no Mac Roman byte (U+20AC)"},
-    {"New of a control class", kNewControl.c_str(), "test.amx:3:28: error: a PushButton cannot be made with New"},
-    {"menu item class", kMenuItemClass.c_str(), "test.amx:3:29: error: 'Window' is not a MenuItem class"},
+     "test.amx:2:11: error: text holds a character with no Mac Roman byte (U+2603)"},
+    {"New of a control class", kNewControl.c_str(), "test.amx:3:27: error: a PushButton cannot be made with New"},
+    {"menu item class", kMenuItemClass.c_str(), "test.amx:3:27: error: 'Window' is not a MenuItem class"},
 };
 INSTANTIATE_TEST_SUITE_P(BadPrograms, Diagnostic, ::testing::ValuesIn(kBadPrograms));
 

@@ -4,11 +4,14 @@
 #include "tests/amxc/harness.h"
 
 #include <cstring>
+#include <stdexcept>
 
 #include "runtime/entries/entrytable.h"
 #include "runtime/exceptions/stacklimit.h"
+#include "runtime/exceptions/imagecall.h"
 #include "runtime/image/codememory.h"
 #include "runtime/image/linker.h"
+#include "runtime/image/missingentry.h"
 #include "runtime/image/relocator.h"
 #include "runtime/objects/classtable.h"
 #include "runtime/objects/heap.h"
@@ -24,7 +27,7 @@ class EntryTargets : public LinkTargets {
   void* FindEntry(const char* name) override { return FindEntryAtLink(name); }
   void* MissingEntry(const char* name) override {
     unknown_.push_back(name);
-    return nullptr;
+    return MissingEntryStub(name);
   }
   void* FindLibraryRoutine(const char*, const char*, std::string& message) override {
     message = "library links are not used by these tests";
@@ -64,7 +67,8 @@ bool CompileOnly(const std::string& source, amxc::CompiledImage& out, std::strin
   return ok;
 }
 
-std::unique_ptr<LoadedProgram> LoadedProgram::Compile(const std::string& source, std::string* error) {
+std::unique_ptr<LoadedProgram> LoadedProgram::Compile(const std::string& source, std::string* error,
+                                                      bool loadClasses) {
   SetUpRuntimeOnce();
   std::unique_ptr<LoadedProgram> program(new LoadedProgram);
   if (!CompileOnly(source, program->compiled_, error)) return nullptr;
@@ -88,6 +92,7 @@ std::unique_ptr<LoadedProgram> LoadedProgram::Compile(const std::string& source,
     if (error) *error = "loading failed: " + message;
     return nullptr;
   }
+  if (!loadClasses) return program;
   uint32_t descriptor = 0;
   std::memcpy(&descriptor, data1.bytes + 4, 4);
   DataBlock block = DataBlock::Relocated(data1.bytes, data1.size);
@@ -96,13 +101,26 @@ std::unique_ptr<LoadedProgram> LoadedProgram::Compile(const std::string& source,
     if (error) *error = "class table refused: " + classError;
     return nullptr;
   }
+  program->classesLoaded_ = true;
   SetStackLimitFromHere();
   return program;
 }
 
 LoadedProgram::~LoadedProgram() {
-  ForgetImageClasses();
+  if (classesLoaded_) ForgetImageClasses();
   // code1 stays mapped: sealed code blocks live for the process, as in the runtime.
+}
+
+uint32_t LoadedProgram::Call(const std::string& name, std::vector<uint32_t> args) const {
+  auto* fn = Function<void()>(name);
+  if (!fn) throw std::runtime_error("no compiled function " + name);
+  return CallImage(reinterpret_cast<const void*>(fn), static_cast<int32_t>(args.size()), args.data());
+}
+
+double LoadedProgram::CallDouble(const std::string& name, std::vector<uint32_t> args) const {
+  auto* fn = Function<void()>(name);
+  if (!fn) throw std::runtime_error("no compiled function " + name);
+  return CallImageDouble(reinterpret_cast<const void*>(fn), static_cast<int32_t>(args.size()), args.data());
 }
 
 Usage CurrentUsage() { return Usage{LiveObjectCount(), HeapBytesInUse()}; }

@@ -22,7 +22,10 @@ class LoadedProgram {
  public:
   // Compiles and loads; nil (with *error set) when compiling or linking fails. Only one
   // program may be loaded at a time: the image's classes are process-wide.
-  static std::unique_ptr<LoadedProgram> Compile(const std::string& source, std::string* error);
+  // Without loadClasses only code and data are linked (for images whose classes the
+  // runtime cannot build outside a full start-up).
+  static std::unique_ptr<LoadedProgram> Compile(const std::string& source, std::string* error,
+                                                bool loadClasses = true);
   ~LoadedProgram();
 
   // The compiled function by qualified lower-case name ("m.f"); nil when absent.
@@ -31,6 +34,10 @@ class LoadedProgram {
     auto it = compiled_.functions.find(name);
     return it == compiled_.functions.end() ? nullptr : reinterpret_cast<F*>(code_ + it->second);
   }
+  // Calls a compiled function the way the runtime does (CallImage: a barrier for the
+  // exception walk, callee-saved registers restored); args are 32-bit words, first first.
+  uint32_t Call(const std::string& name, std::vector<uint32_t> args = {}) const;
+  double CallDouble(const std::string& name, std::vector<uint32_t> args = {}) const;
   const amxc::CompiledImage& compiled() const { return compiled_; }
   const std::vector<std::string>& unknownEntries() const { return unknown_; }
 
@@ -41,6 +48,7 @@ class LoadedProgram {
   uint32_t codeSize_ = 0;
   std::vector<uint8_t> data_;
   std::vector<std::string> unknown_;
+  bool classesLoaded_ = false;
 };
 
 // Live objects and small-block bytes; equal before and after a call when every reference

@@ -225,3 +225,82 @@ TEST_F(Layout, TheEntryFunctionRunsTheApplication) {
 
 }  // namespace
 }  // namespace amxctest
+
+namespace amxctest {
+namespace {
+
+// Plug-in controls: design-time values in the declaration file's order, members reached
+// through deferred links, the library carried in the plug-in list, one anonymous class for
+// the handlers of a control array.
+TEST(PluginControls, AreDescribedAndLinkedThroughDeferredNames) {
+  amxc::SourceSet sources;
+  amxc::Diagnostics diags(sources);
+  amxc::CompiledImage image;
+  ASSERT_TRUE(amxc::CompileProject(sources, AMXC_TEST_DIR "/programs/bevel.amx", diags, image))
+      << (diags.Messages().empty() ? "" : diags.Messages()[0]);
+  std::set<std::string> names;
+  for (const imagekit::LinkRecord& record : imagekit::DecodeLinkRecords(image.image))
+    if (record.type == 0x01) names.insert(record.name);
+  EXPECT_TRUE(names.count("!GBevelButton!Caption"));
+  EXPECT_TRUE(names.count("!SBevelButton!Caption"));
+  EXPECT_TRUE(names.count("RuntimeControlArrayItemReference"));
+  EXPECT_TRUE(names.count("notePlayerPlayNote"));
+
+  imagekit::DecodedData data = imagekit::DecodeData(image.image);
+  EXPECT_TRUE(data.problems.empty()) << data.problems[0];
+  ASSERT_EQ(data.plugins.size(), 1u);
+  EXPECT_EQ(data.plugins[0].fileName, "ktap350.dll");
+  ASSERT_EQ(data.windows.size(), 1u);
+  const imagekit::WindowDesc& window = data.windows[0].desc;
+  ASSERT_EQ(window.properties.size(), 21u);
+  EXPECT_EQ(window.properties[5], (imagekit::PropertyPair{"Title", "Cadenza perfetta"}));
+  EXPECT_EQ(window.properties[11], (imagekit::PropertyPair{"ZoomIcon", "False"}));
+  ASSERT_EQ(window.controls.size(), 3u);
+  // Both members of bbcp share the anonymous subclass that holds their handlers.
+  EXPECT_EQ(window.controls[1].classIndex, window.controls[2].classIndex);
+  const auto& handlers = data.classes.at(window.controls[1].classIndex);
+  EXPECT_EQ(handlers.name, "");
+  EXPECT_EQ(handlers.eventHandlers.size(), 2u);
+  EXPECT_EQ(data.classes.at(handlers.superclass).name, "BevelButton");
+  const auto& bevel = window.controls[2].properties;
+  ASSERT_GT(bevel.size(), 23u);
+  EXPECT_EQ(bevel[0], (imagekit::PropertyPair{"Name", "bbcp"}));
+  EXPECT_EQ(bevel[1], (imagekit::PropertyPair{"Index", "2"}));
+  EXPECT_EQ(bevel[21], (imagekit::PropertyPair{"Caption", "V"}));
+  EXPECT_EQ(bevel[22], (imagekit::PropertyPair{"Value", "False"}));
+  const auto& player = window.controls[0].properties;
+  ASSERT_EQ(player.size(), 5u);
+  EXPECT_EQ(player[1], (imagekit::PropertyPair{"Index", "-2147483648"}));
+  // The menu handler sits in the window's class.
+  const auto& windowClass = data.classes.at(window.classIndex);
+  ASSERT_EQ(windowClass.menuHandlers.size(), 1u);
+  EXPECT_EQ(windowClass.menuHandlers[0].first, "cp");
+}
+
+TEST(ProjectSettings, CarryTheMessageTableAndCaptionInMacRoman) {
+  amxc::CompiledImage image;
+  std::string errors;
+  ASSERT_TRUE(CompileOnly("Project\n  Caption \"Perché\"\n  Flags 3\n  MDI True\n"
+                          "  Message 1 \"uno\" & Chr(13)\nEnd Project\n", image, &errors)) << errors;
+  imagekit::DecodedData data = imagekit::DecodeData(image.image);
+  ASSERT_EQ(data.projectItems.size(), 1u);
+  const imagekit::Bytes& s = data.projectItems[0].stream;
+  size_t pos = 0;
+  EXPECT_EQ(s.at(pos++), 3);
+  EXPECT_EQ(std::vector<uint8_t>(s.begin() + 1, s.begin() + 9), (std::vector<uint8_t>{0, 0, 0, 0, 0, 0, 0, 1}));
+  pos = 9;
+  EXPECT_EQ(imagekit::ReadCompactInt(s, pos), 0);  // document types
+  ASSERT_EQ(imagekit::ReadCompactInt(s, pos), 5);  // messages 0..4
+  EXPECT_EQ(imagekit::ReadText(s, pos), "");
+  EXPECT_EQ(imagekit::ReadText(s, pos), "uno\r");
+  EXPECT_EQ(imagekit::ReadText(s, pos), "");
+  EXPECT_EQ(imagekit::ReadText(s, pos), "");
+  std::string unhandled = imagekit::ReadText(s, pos);
+  EXPECT_EQ(unhandled, "Un'eccezione della classe %1 non \x8F stata gestita.\rL'applicazione verr\x88 chiusa.");
+  EXPECT_EQ(s.at(pos++), 1);  // MDI
+  EXPECT_EQ(imagekit::ReadText(s, pos), "Perch\x8E");
+  EXPECT_EQ(pos, s.size());
+}
+
+}  // namespace
+}  // namespace amxctest

@@ -3,6 +3,9 @@
 // every object and string the call made was released again.
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <fstream>
+#include <sstream>
 #include <string>
 
 #include "runtime/objects/string.h"
@@ -31,10 +34,8 @@ TEST_P(ProgramTest, ComputesAndReleasesEverything) {
   auto program = LoadedProgram::Compile(Wrap(c.body), &error);
   ASSERT_TRUE(program) << error;
   EXPECT_TRUE(program->unknownEntries().empty()) << program->unknownEntries()[0];
-  auto* f = program->Function<int32_t()>("m.f");
-  ASSERT_NE(f, nullptr);
   Usage before = CurrentUsage();
-  EXPECT_EQ(f(), c.expected) << c.what;
+  EXPECT_EQ(static_cast<int32_t>(program->Call("m.f")), c.expected) << c.what;
   EXPECT_EQ(CurrentUsage(), before) << c.what << ": references left behind";
 }
 
@@ -110,10 +111,8 @@ TEST_P(WholeProgramTest, ComputesAndReleasesEverything) {
   auto program = LoadedProgram::Compile(c.source, &error);
   ASSERT_TRUE(program) << error;
   EXPECT_TRUE(program->unknownEntries().empty()) << program->unknownEntries()[0];
-  auto* f = program->Function<int32_t()>("m.f");
-  ASSERT_NE(f, nullptr);
   Usage before = CurrentUsage();
-  EXPECT_EQ(f(), c.expected) << c.what;
+  EXPECT_EQ(static_cast<int32_t>(program->Call("m.f")), c.expected) << c.what;
   EXPECT_EQ(CurrentUsage(), before) << c.what << ": references left behind";
 }
 
@@ -327,6 +326,118 @@ const ProgramCase kExceptions[] = {
      "  End Function\n"
      "End Module\n",
      5},
+    {"temporaries of an interrupted expression are released",
+     "Class Wrong Inherits RuntimeException\n"
+     "End Class\n"
+     "Module M\n"
+     "  Function Thrower() As String\n"
+     "    Raise New Wrong\n"
+     "  End Function\n"
+     "  Function F() As Integer\n"
+     "    Dim s As String = \"kept\"\n"
+     "    Try\n"
+     "      s = \"a\" & Str(1) & UCase(\"b\") & Thrower()\n"
+     "    Catch e As Wrong\n"
+     "      Return Len(s)\n"
+     "    End Try\n"
+     "    Return 0\n"
+     "  End Function\n"
+     "End Module\n",
+     4},
+    {"a function that passes an exception on releases its variables",
+     "Class A Inherits RuntimeException\n"
+     "End Class\n"
+     "Class B Inherits RuntimeException\n"
+     "End Class\n"
+     "Module M\n"
+     "  Sub Middle()\n"
+     "    Dim held As String = \"x\" & \"y\"\n"
+     "    Dim other As A = New A\n"
+     "    Try\n"
+     "      Raise New B\n"
+     "    Catch e As A\n"
+     "      held = \"\"\n"
+     "    End Try\n"
+     "  End Sub\n"
+     "  Function F() As Integer\n"
+     "    Try\n"
+     "      Middle()\n"
+     "    Catch e As B\n"
+     "      Return 8\n"
+     "    End Try\n"
+     "    Return 0\n"
+     "  End Function\n"
+     "End Module\n",
+     8},
+    {"a Try inside a catch handler catches",
+     "Class A Inherits RuntimeException\n"
+     "End Class\n"
+     "Module M\n"
+     "  Function F() As Integer\n"
+     "    Dim r As Integer\n"
+     "    Try\n"
+     "      Raise New A\n"
+     "    Catch e As A\n"
+     "      Try\n"
+     "        Raise New A\n"
+     "      Catch f As A\n"
+     "        r = 30\n"
+     "      End Try\n"
+     "      r = r + 3\n"
+     "    End Try\n"
+     "    Return r\n"
+     "  End Function\n"
+     "End Module\n",
+     33},
+    {"the caught exception is an object with its fields",
+     "Class Wrong Inherits RuntimeException\n"
+     "  Dim code As Integer\n"
+     "  Dim text As String\n"
+     "End Class\n"
+     "Module M\n"
+     "  Function F() As Integer\n"
+     "    Try\n"
+     "      Dim w As Wrong = New Wrong\n"
+     "      w.code = 12\n"
+     "      w.text = \"ab\" & \"c\"\n"
+     "      Raise w\n"
+     "    Catch e As RuntimeException\n"
+     "      Dim same As Wrong\n"
+     "      Return 1\n"
+     "    Catch e2 As Wrong\n"
+     "      Return 2\n"
+     "    End Try\n"
+     "    Return 0\n"
+     "  End Function\n"
+     "  Function G() As Integer\n"
+     "    Try\n"
+     "      Dim w As Wrong = New Wrong\n"
+     "      w.code = 12\n"
+     "      w.text = \"ab\" & \"c\"\n"
+     "      Raise w\n"
+     "    Catch e2 As Wrong\n"
+     "      Return e2.code + Len(e2.text)\n"
+     "    End Try\n"
+     "  End Function\n"
+     "End Module\n",
+     1},
+    {"a loop around a Try catches every time",
+     "Class A Inherits RuntimeException\n"
+     "End Class\n"
+     "Module M\n"
+     "  Function F() As Integer\n"
+     "    Dim caught As Integer\n"
+     "    For i = 1 To 25\n"
+     "      Try\n"
+     "        If i Mod 2 = 1 Then Raise New A\n"
+     "      Catch e As A\n"
+     "        caught = caught + 1\n"
+     "      End Try\n"
+     "    Next\n"
+     "    Return caught\n"
+     "  End Function\n"
+     "End Module\n",
+     13},
 };
 INSTANTIATE_TEST_SUITE_P(Exceptions, WholeProgramTest, ::testing::ValuesIn(kExceptions));
 
@@ -334,9 +445,8 @@ TEST(StringResults, ComeBackOwnedByTheCaller) {
   std::string error;
   auto program = LoadedProgram::Compile(Wrap("Return \"Nota \" & Mid(\"guida C3\", 7) & Chr(33)", "String"), &error);
   ASSERT_TRUE(program) << error;
-  auto* f = program->Function<StringRecord*()>("m.f");
   Usage before = CurrentUsage();
-  StringRecord* s = f();
+  auto* s = reinterpret_cast<StringRecord*>(program->Call("m.f"));
   EXPECT_EQ(StringView(s), "Nota C3!");
   EXPECT_EQ(s->refCount, 1);
   UnlockString(s);
@@ -347,7 +457,7 @@ TEST(StringResults, ALiteralResultIsLockedForTheCaller) {
   std::string error;
   auto program = LoadedProgram::Compile(Wrap("Return \"Esci\"", "String"), &error);
   ASSERT_TRUE(program) << error;
-  StringRecord* s = program->Function<StringRecord*()>("m.f")();
+  auto* s = reinterpret_cast<StringRecord*>(program->Call("m.f"));
   EXPECT_EQ(StringView(s), "Esci");
   EXPECT_EQ(s->refCount, 2);  // the image's own reference and the caller's
   UnlockString(s);
@@ -357,7 +467,7 @@ TEST(DoubleResults, ComeBackInST0) {
   std::string error;
   auto program = LoadedProgram::Compile(Wrap("Return 1 / 8 + 2", "Double"), &error);
   ASSERT_TRUE(program) << error;
-  EXPECT_DOUBLE_EQ(program->Function<double()>("m.f")(), 2.125);
+  EXPECT_DOUBLE_EQ(program->CallDouble("m.f"), 2.125);
 }
 
 TEST(Parameters, DoublesTakeTwoWordsAndArgumentsAreLent) {
@@ -369,11 +479,47 @@ TEST(Parameters, DoublesTakeTwoWordsAndArgumentsAreLent) {
   ASSERT_TRUE(program) << error;
   StringRecord* arg = MakeStringFromC("abc");
   Usage before = CurrentUsage();
-  EXPECT_EQ((program->Function<int32_t(int32_t, double, StringRecord*)>("m.f")(3, 0.5, arg)), 309);
+  double half = 0.5;
+  uint32_t words[2];
+  std::memcpy(words, &half, 8);
+  EXPECT_EQ(program->Call("m.f", {3, words[0], words[1], reinterpret_cast<uint32_t>(arg)}), 309u);
   EXPECT_EQ(CurrentUsage(), before);
   EXPECT_EQ(arg->refCount, 1);
   EXPECT_EQ(StringView(arg), "abc");
   UnlockString(arg);
+}
+
+TEST(Exceptions, TheCatchVariableReadsFields) {
+  std::string error;
+  auto program = LoadedProgram::Compile(kExceptions[10].source, &error);
+  ASSERT_TRUE(program) << error;
+  Usage before = CurrentUsage();
+  EXPECT_EQ(program->Call("m.g"), 15u);
+  EXPECT_EQ(CurrentUsage(), before);
+}
+
+// The example project (several windows, a menu bar, handlers of every kind) links against
+// the EntryTable with no unknown name. Entries of windows, controls and menus join the table
+// with the ui family; until then their names are the only ones allowed to be missing.
+TEST(WholeImage, LinksWithNoUnknownNames) {
+  std::ifstream in(AMXC_TEST_DIR "/programs/ear.amx");
+  std::stringstream text;
+  text << in.rdbuf();
+  std::string error;
+  auto program = LoadedProgram::Compile(text.str(), &error, /*loadClasses=*/false);
+  ASSERT_TRUE(program) << error;
+  static const char* kUiFamily[] = {"RuntimeCreateWindow", "RuntimeShowWindow", "RuntimeCloseWindow",
+                                    "RuntimeControlReference", "RuntimeMenuReference", "windowTitleSetter",
+                                    "editTextGetter", "editTextSetter", "pushButtonTitleGetter",
+                                    "notePlayerPlayNote"};
+  std::string pending;
+  for (const std::string& name : program->unknownEntries()) {
+    bool ui = false;
+    for (const char* u : kUiFamily) ui = ui || name == u;
+    EXPECT_TRUE(ui) << "unknown entry " << name;
+    if (ui) pending += " " + name;
+  }
+  if (!pending.empty()) GTEST_SKIP() << "entries of the ui family not in the EntryTable yet:" << pending;
 }
 
 }  // namespace

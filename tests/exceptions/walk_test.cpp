@@ -56,6 +56,9 @@ AMX_ENTRY void TestDispatchThroughLibrary(const void* function) noexcept {
 }
 
 AMX_ENTRY ObjectHeader* TestNewEnd() noexcept { return NewBuiltinException(BuiltinException::kEnd); }
+AMX_ENTRY ObjectHeader* TestNewNil() noexcept {
+  return NewBuiltinException(BuiltinException::kNilObject);
+}
 
 void RecordAssertion(int32_t number, const char* unit, int32_t line) {
   ++gAssertions;
@@ -69,6 +72,7 @@ const std::vector<TestRoutine> kRoutines = {
     {"TestDispatch", reinterpret_cast<void*>(TestDispatch)},
     {"TestDispatchThroughLibrary", reinterpret_cast<void*>(TestDispatchThroughLibrary)},
     {"TestNewEnd", reinterpret_cast<void*>(TestNewEnd)},
+    {"TestNewNil", reinterpret_cast<void*>(TestNewNil)},
 };
 
 // Class indexes of the test image's class table.
@@ -88,6 +92,7 @@ struct WalkImage {
   uint32_t endRaiser = 0;       // raises a new EndException, returns 7 when it comes back
   uint32_t malformedOuter = 0;  // a call-site table with kind 3 on the way
   uint32_t cleanupOrder = 0;    // Middle whose table has a cleanup after the clause
+  uint32_t temporaryRaisers[4] = {};  // raise a temporary (kind 2), k extra words pushed
   DataCell frameCell;           // the thrower's EBP
   DataCell slotCell;            // the thrower's first local as the handler found it
   DataCell endCell;             // the EndException made by endRaiser
@@ -197,6 +202,23 @@ uint32_t EmitEndRaiser(imagekit::ImageBuilder& b, WalkImage& w) {
   return offset;
 }
 
+// TemporaryRaiser: RuntimeRaiseException(TestNewNil()) with the argument marked as a
+// temporary object (kind 2, operand 0); `padding` extra words change where the realigning
+// entry finds its arguments.
+imagekit::CodeLabel EmitTemporaryRaiser(imagekit::ImageBuilder& b, int padding) {
+  FunctionWriter f(b);
+  imagekit::CodeLabel label = b.NewCodeLabel();
+  b.BindCode(label);
+  f.Begin(4);
+  for (int i = 0; i < padding; ++i) f.Code({0x6A, 0x00});  // push 0
+  f.CallEntry("TestNewNil");                                // call TestNewNil
+  f.Code({0x50});                                           // push eax
+  f.CallEntry("RuntimeRaiseException", {{2, 0}});          // call RuntimeRaiseException
+  f.Code({0x83, 0xC4, 0x04});                               // add esp, 4
+  f.End({});
+  return label;
+}
+
 WalkImage BuildWalkImage() {
   WalkImage w;
   imagekit::ImageBuilder b;
@@ -219,6 +241,10 @@ WalkImage BuildWalkImage() {
   EmitCatcher(b, w, thrower, kNilIndex, 1, {}, true, true, &w.cleanupOrder);
   imagekit::CodeLabel malformedThrower = EmitThrower(b, w, {{3}, {9}}, true);
   EmitCatcher(b, w, malformedThrower, kRuntimeIndex, 2, {}, false, false, &w.malformedOuter);
+  for (int padding = 0; padding < 4; ++padding) {
+    imagekit::CodeLabel raiser = EmitTemporaryRaiser(b, padding);
+    EmitCatcher(b, w, raiser, kRuntimeIndex, 1, {}, false, false, &w.temporaryRaisers[padding]);
+  }
   w.functionCell = {b.NewDataLabel(), 0};
   b.AlignData(4);
   b.BindData(w.functionCell.label);
@@ -326,6 +352,15 @@ TEST_F(WalkTest, EntriesAfterTheMatchingClauseDoNotRun) {
   ExpectNothingLeaked();
 }
 
+TEST_F(WalkTest, TemporaryArgumentOfARealigningEntryIsReleasedWhereverItLies) {
+  for (uint32_t raiser : walk_->temporaryRaisers) {
+    gCaughtClass.clear();
+    EXPECT_EQ(Call(raiser), 1u);
+    EXPECT_EQ(gCaughtClass, "NilObjectException");
+    ExpectNothingLeaked();  // the temporary, the raise and the handler each dropped theirs
+  }
+}
+
 TEST_F(WalkTest, CatchReachesPastARuntimeEntryThatCalledBackIntoImageCode) {
   for (uint32_t outer : {walk_->dispatchOuter, walk_->libraryOuter}) {
     gCaughtClass.clear();
@@ -386,6 +421,8 @@ TEST_F(WalkTest, NobodyCatchingShowsMessageFourWithTheClassNameAndEndsWithCodeZe
   ASSERT_TRUE(ApplyProjectSettingsStream(item.data() + 12, static_cast<uint32_t>(item.size() - 12)));
   uint32_t middle = walk_->middle[kCastIndex];  // catches only IllegalCastException
   ChildResult child = RunInChild([&] {
+    setenv("ARMONIX_NATIVE", "headless", 1);
+    unsetenv("ARMONIX_SCRIPT");
     ObjectHeader* first = NewPlainObject();
     ObjectHeader* second = NewPlainObject();
     Call(middle, first, second);

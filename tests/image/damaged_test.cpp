@@ -3,6 +3,7 @@
 // runs.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <functional>
 
@@ -70,7 +71,7 @@ TEST(DamagedImage, LinkRecordsAndRelocationsAreRefused) {
        Damaged("code2 offset 0x0: the call link record runs past the end of code2")},
       {"truncated fix-up",
        [](Image& i) { i.code2.insert(i.code2.end(), {0x02, 0x01}); },
-       Damaged("the data fix-up record runs past the end of code2")},
+       Damaged("code2 offset 0x11: the data fix-up record runs past the end of code2")},
       {"relocation run past data1",
        [](Image& i) { i.data2.insert(i.data2.end(), {0x01, 0x42}); },
        Damaged("data2 offset 0x2: the run of 2 words at data1 offset 0x4 passes the end of data1 "
@@ -103,7 +104,7 @@ TEST(DamagedImage, TwoChainsThroughOneSiteAreRefused) {
   ScratchDir dir;
   int before = gTestRan;
   ExpectRefused(LoadFromDatFiles(image, dir),
-                Damaged("code2 offset 0xC: the chain of \"TestAdd\" reaches code1 offset 0x2 a second time"),
+                Damaged("code2 offset 0x11: the chain of \"TestAdd\" reaches code1 offset 0x2 a second time"),
                 before);
 }
 
@@ -126,8 +127,8 @@ TEST(DamagedImage, ContainerLengthsAreCheckedAgainstTheFile) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    Bytes file(16, 0xAB);
-    file.insert(file.end(), container.begin(), container.end());
+    Bytes file(16 + container.size(), 0xAB);
+    std::copy(container.begin(), container.end(), file.begin() + 16);
     c.damage(file);
     ScratchDir dir;
     int before = gTestRan;

@@ -5,6 +5,8 @@
 #include <string>
 
 #include "runtime/entries/entrytable.h"
+#include "runtime/entries/namemap.h"
+#include "runtime/objects/stringmap.h"
 
 namespace {
 
@@ -54,6 +56,30 @@ TEST(EntryTableShape, EveryNamedSlotIsReachableAndReservedWordsAreZero) {
     std::string lower = EntryTable[0].name;
     for (char& c : lower) c = char(tolower(c));
     EXPECT_EQ(FindEntryAtLink(lower.c_str()), EntryTable[0].routine);
+  }
+}
+
+TEST(EntryNameMap, FirstSlotKeepsANameAndCaseIsIgnored) {
+  StringMap* map = BuildEntryNameMap(kSlots, 5);
+  EXPECT_EQ(map->Count(), 2);
+  auto routineOf = [&](const char* name) {
+    auto* slot = static_cast<const EntrySlot*>(map->Get(name));
+    return slot ? slot->routine : nullptr;
+  };
+  EXPECT_EQ(routineOf("runtimeINIT"), &gFirst);
+  EXPECT_EQ(routineOf("GetSerialPortCount"), &gOther);
+  EXPECT_EQ(routineOf("Missing"), nullptr);
+  DeleteStringMap(map);
+}
+
+TEST(EntryNameMap, PluginLookupIsBuiltOnceOnFirstUse) {
+  EXPECT_EQ(LookupEntryByName("NoSuchEntryAnywhere"), nullptr);
+  EXPECT_TRUE(EntryNameMapBuilt());
+  EXPECT_EQ(LookupEntryByName(nullptr), nullptr);
+  for (size_t i = 0; i < kEntryTableSlots; ++i) {
+    if (EntryTable[i].name == nullptr) continue;
+    EXPECT_EQ(LookupEntryByName(EntryTable[i].name), FindEntryAtLink(EntryTable[i].name))
+        << EntryTable[i].name;
   }
 }
 

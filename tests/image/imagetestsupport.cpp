@@ -5,6 +5,8 @@
 #include <strings.h>
 #include <unistd.h>
 
+#include <cstdlib>
+
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -15,6 +17,11 @@
 #include "runtime/image/missingentry.h"
 
 int gTestRan = 0;
+
+namespace {
+// Message boxes go to the headless backend, which prints them on stdout.
+const bool gHeadless = setenv("ARMONIX_NATIVE", "headless", 0) == 0;
+}  // namespace
 
 AMX_TEST_ROUTINE int32_t TestAdd(int32_t a, int32_t b) { return a + b; }
 AMX_TEST_ROUTINE int32_t TestTimesTen(int32_t a) { return a * 10; }

@@ -3,6 +3,7 @@
 // through linked chains; the edge cases of link records and relocation entries.
 #include <capstone/capstone.h>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -400,6 +401,8 @@ TEST(CodeMemory, Code1IsNotWritableAfterLoading) {
   pid_t child = fork();
   ASSERT_GE(child, 0);
   if (child == 0) {
+    rlimit noCore{0, 0};
+    setrlimit(RLIMIT_CORE, &noCore);
     code[0] = 0x90;
     _exit(0);  // reached only when the write went through
   }

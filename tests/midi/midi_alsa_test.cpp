@@ -1,6 +1,7 @@
 // The ALSA sequencer backend: where the machine has a sequencer (/dev/snd/seq), a second
-// client connected to our port receives the events; everywhere, a missing sequencer or a
-// port that is not there switches MIDI off with one line.
+// client connected to our port receives the events, and notes left sounding are released
+// when the device closes; everywhere, a missing sequencer or a port that is not there
+// switches MIDI off with one line.
 #include <alsa/asoundlib.h>
 #include <unistd.h>
 
@@ -50,6 +51,7 @@ TEST_F(MidiAlsaTest, ConnectedClientReceivesNotesAndProgramChanges) {
   midiOutShortMsg(h, 0x000001C2);
   midiOutShortMsg(h, 0x00643C90);
   midiOutShortMsg(h, 0x00403C80);
+  midiOutShortMsg(h, 0x007F3E90);  // left sounding: closing must release it
   midiOutClose(h);
   snd_seq_event_t* event = listener.Next();
   ASSERT_NE(event, nullptr);
@@ -65,6 +67,13 @@ TEST_F(MidiAlsaTest, ConnectedClientReceivesNotesAndProgramChanges) {
   ASSERT_NE(event, nullptr);
   EXPECT_EQ(event->type, SND_SEQ_EVENT_NOTEOFF);
   EXPECT_EQ(event->data.note.velocity, 64);
+  event = listener.Next();
+  ASSERT_NE(event, nullptr);
+  EXPECT_EQ(event->type, SND_SEQ_EVENT_NOTEON);
+  event = listener.Next();
+  ASSERT_NE(event, nullptr);
+  EXPECT_EQ(event->type, SND_SEQ_EVENT_NOTEOFF) << "the held note is released at close";
+  EXPECT_EQ(event->data.note.note, 62);
 }
 
 TEST_F(MidiAlsaTest, AnAddressThatIsNotThereSwitchesMidiOff) {

@@ -1,6 +1,7 @@
 // Decoding of packed short messages and parsing of ARMONIX_MIDI.
 #include <gtest/gtest.h>
 
+#include "native/midi/heldnotes.h"
 #include "native/midi/midiconfig.h"
 #include "native/midi/shortmessage.h"
 
@@ -54,6 +55,31 @@ TEST(ShortMessageTest, NoteOnWithVelocityZeroIsANoteOff) {
   EXPECT_FALSE(midi::DecodeShortMessage(0x00013C90, running).IsNoteOff());
   EXPECT_FALSE(midi::DecodeShortMessage(0x000000B0, running).IsNoteOff());
   EXPECT_EQ(midi::DecodeShortMessage(0x00403C8F, running).Channel(), 15);
+}
+
+// Feeds words through the decoder into the tracker, as a backend does.
+std::vector<std::pair<uint8_t, uint8_t>> SoundingAfter(std::initializer_list<uint32_t> words) {
+  midi::HeldNotes held;
+  uint8_t running = 0;
+  for (uint32_t word : words) held.Track(midi::DecodeShortMessage(word, running));
+  return held.Sounding();
+}
+
+using Notes = std::vector<std::pair<uint8_t, uint8_t>>;
+
+TEST(HeldNotesTest, FollowsNotesUntilSomethingEndsThem) {
+  EXPECT_EQ(SoundingAfter({}), Notes{});
+  EXPECT_EQ(SoundingAfter({0x007F3C90, 0x007F4091, 0x007F3C90}), (Notes{{0, 60}, {1, 64}}));
+  EXPECT_EQ(SoundingAfter({0x007F3C90, 0x00403C80}), Notes{}) << "note off";
+  EXPECT_EQ(SoundingAfter({0x007F3C90, 0x00003C90}), Notes{}) << "velocity 0";
+  EXPECT_EQ(SoundingAfter({0x007F3C90, 0x0000003C}), Notes{}) << "running-status note off";
+  EXPECT_EQ(SoundingAfter({0x007F3C90, 0x00403C81}), (Notes{{0, 60}})) << "other channel";
+  EXPECT_EQ(SoundingAfter({0x007F3C90, 0x007F3C91, 0x00007BB0}), (Notes{{1, 60}}))
+      << "All Notes Off ends its own channel only";
+  EXPECT_EQ(SoundingAfter({0x007F3C90, 0x000078B0}), Notes{}) << "All Sound Off";
+  EXPECT_EQ(SoundingAfter({0x007F3C90, 0x00007FB0}), Notes{}) << "poly mode on";
+  EXPECT_EQ(SoundingAfter({0x007F3C90, 0x00007AB0}), (Notes{{0, 60}})) << "local control";
+  EXPECT_EQ(SoundingAfter({0x007F3C90, 0x007F3C9F, 0x000000FF}), Notes{}) << "system reset";
 }
 
 struct ConfigCase {

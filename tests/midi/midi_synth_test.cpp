@@ -129,11 +129,13 @@ TEST_F(MidiSynthTest, SessionsOfOneProcessFollowEachOtherInTheFile) {
 }
 
 TEST_F(MidiSynthTest, ASessionLeftOpenAtExitStillLeavesAValidFile) {
-  const std::string path = TempFile("left-open.wav");
-  setenv("ARMONIX_WAV", path.c_str(), 1);
-  // A fresh child process: earlier cases may have left library threads that a plain fork
-  // would copy in the middle of holding a lock.
+  // The child is a fresh run of this program (the synthesizer library keeps a thread that a
+  // plain fork would copy in the middle of holding a lock); it inherits the file name.
   GTEST_FLAG_SET(death_test_style, "threadsafe");
+  const char* inherited = std::getenv("ARMONIX_TEST_LEFT_OPEN_WAV");
+  const std::string path = inherited != nullptr ? inherited : TempFile("left-open.wav");
+  setenv("ARMONIX_TEST_LEFT_OPEN_WAV", path.c_str(), 1);
+  setenv("ARMONIX_WAV", path.c_str(), 1);
   EXPECT_EXIT(
       {
         HMIDIOUT h = OpenOrFail();
@@ -143,6 +145,7 @@ TEST_F(MidiSynthTest, ASessionLeftOpenAtExitStillLeavesAValidFile) {
         std::exit(0);
       },
       ::testing::ExitedWithCode(0), "");
+  unsetenv("ARMONIX_TEST_LEFT_OPEN_WAV");
   const WavData wav = ReadWav(path);
   ASSERT_TRUE(wav.valid) << wav.problem;
   EXPECT_EQ(wav.riffSize + 8, wav.fileSize);

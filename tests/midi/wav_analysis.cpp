@@ -10,7 +10,9 @@
 
 namespace {
 
-uint32_t Le32(const unsigned char* p) { return p[0] | p[1] << 8 | p[2] << 16 | uint32_t(p[3]) << 24; }
+uint32_t Le32(const unsigned char* p) {
+  return p[0] | p[1] << 8 | p[2] << 16 | uint32_t(p[3]) << 24;
+}
 uint16_t Le16(const unsigned char* p) { return uint16_t(p[0] | p[1] << 8); }
 
 WavData Fail(WavData wav, const std::string& problem) {
@@ -40,14 +42,17 @@ void Fft(std::vector<std::complex<double>>& a) {
   }
 }
 
-double Hann(size_t i, size_t n) { return 0.5 - 0.5 * std::cos(2 * M_PI * double(i) / double(n - 1)); }
+double Hann(size_t i, size_t n) {
+  return 0.5 - 0.5 * std::cos(2 * M_PI * double(i) / double(n - 1));
+}
 
 // Magnitude of one frequency by correlation with a windowed complex exponential.
 double MagnitudeAt(const std::vector<double>& signal, double sampleRate, double frequency) {
   std::complex<double> sum = 0;
   const size_t n = signal.size();
   for (size_t i = 0; i < n; ++i) {
-    sum += signal[i] * Hann(i, n) * std::polar(1.0, -2 * M_PI * frequency * double(i) / sampleRate);
+    const double phase = -2 * M_PI * frequency * double(i) / sampleRate;
+    sum += signal[i] * Hann(i, n) * std::polar(1.0, phase);
   }
   return std::abs(sum);
 }

@@ -290,3 +290,51 @@ TEST_F(MessagesTest, TimersFireThroughTheQueue) {
 
 }  // namespace
 }  // namespace native_test
+
+namespace native_test {
+namespace {
+
+class ScriptEndTest : public NativeTest {};
+
+TEST_F(ScriptEndTest, APollingLoopSeesTheQuitMessageOnceAndThenNothing) {
+  Script("");
+  TopLevel("A", 10, 10, 100, 100);
+  MSG msg;
+  int quits = 0;
+  int others = 0;
+  for (int i = 0; i < 100 && PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE); ++i) {
+    (msg.message == WM_QUIT ? quits : others) += 1;
+    DispatchMessageA(&msg);
+  }
+  EXPECT_EQ(quits, 1);
+  EXPECT_FALSE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE));
+  EXPECT_FALSE(GetMessageA(&msg, nullptr, 0, 0));  // a wait gets it again rather than hang
+}
+
+LRESULT DoubleClickProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  return LoggingProc(hwnd, msg, wParam, lParam);
+}
+
+TEST_F(ScriptEndTest, ASecondQuickClickIsADoubleClickOnlyForClassesThatAskForIt) {
+  Script("move 50 50\nclick\nclick\nmove 300 50\nclick\nclick\n");
+  WNDCLASSA wc{};
+  wc.style = CS_DBLCLKS;
+  wc.lpfnWndProc = DoubleClickProc;
+  wc.lpszClassName = "DoubleClicks";
+  RegisterClassA(&wc);
+  HWND a = CreateWindowExA(0, "DoubleClicks", "A", WS_POPUP | WS_VISIBLE, 0, 0, 200, 200,
+                           nullptr, nullptr, nullptr, nullptr);
+  Name(a, "A");
+  TopLevel("B", 250, 0, 200, 200);
+  std::vector<UINT> downs;
+  MSG msg;
+  while (GetMessageA(&msg, nullptr, 0, 0)) {
+    if (msg.message == WM_LBUTTONDOWN || msg.message == 0x0203) downs.push_back(msg.message);
+    DispatchMessageA(&msg);
+  }
+  EXPECT_EQ(downs, std::vector<UINT>({WM_LBUTTONDOWN, WM_LBUTTONDBLCLK, WM_LBUTTONDOWN,
+                                       WM_LBUTTONDOWN}));
+}
+
+}  // namespace
+}  // namespace native_test

@@ -61,6 +61,15 @@ TEST_F(Random, CanReturnZero) {
   EXPECT_EQ(random_numbers::State(), 1048576);
 }
 
+TEST_F(Random, SeedingAvoidsTheFixedPoints) {
+  EXPECT_EQ(random_numbers::Advance(2147483647), 2147483647);  // why the seed avoids it
+  EXPECT_EQ(random_numbers::SeedFromTicks(0x7FFFFFFFu), 1);
+  EXPECT_EQ(random_numbers::SeedFromTicks(0xFFFFFFFFu), 1);
+  EXPECT_EQ(random_numbers::SeedFromTicks(0x80000000u), 1);  // AND 0x7FFFFFFF gives 0
+  EXPECT_EQ(random_numbers::SeedFromTicks(0x80003039u), 12345);
+  EXPECT_EQ(random_numbers::SeedFromTicks(0x7FFFFFFEu), 0x7FFFFFFE);
+}
+
 TEST_F(Random, SeedsLazilyOnTheFirstCall) {
   random_numbers::SetState(0);
   double r = rnd();

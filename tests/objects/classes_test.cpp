@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "runtime/entries/entries.h"
+#include "runtime/entries/entrytable.h"
 #include "runtime/objects/builtinclasses.h"
 #include "runtime/objects/builtins/builtins.h"
 #include "runtime/objects/typedescriptor.h"
@@ -188,6 +189,54 @@ TEST(Registry, EveryDescribedClassHasARecordInTheListOfAllClasses) {
       EXPECT_STREQ(StringText(cls->superclass->name), info.superclass);
     }
   }
+}
+
+// The compiler links accessor and method calls by the entry names of the shared description;
+// every name of a class the runtime builds must be a routine of the EntryTable, and the
+// runtime's record must hold that very routine.
+TEST(Registry, DescribedEntryNamesResolveToTheRoutinesTheRecordsHold) {
+  for (int32_t i = 0; i < builtins::kPropertyCount; ++i) {
+    const builtins::PropertyInfo& info = builtins::kProperties[i];
+    ClassRecord* cls = FindBuiltinClass(info.className);
+    if (cls == nullptr) continue;  // described for the compiler only so far
+    SCOPED_TRACE(std::string(info.className) + "." + info.name);
+    PropertyEntry* property = FindProperty(cls, info.name);
+    ASSERT_NE(property, nullptr);
+    if (info.getter != nullptr) EXPECT_EQ(FindEntryAtLink(info.getter), property->getter);
+    if (info.setter != nullptr) EXPECT_EQ(FindEntryAtLink(info.setter), property->setter);
+    EXPECT_EQ(property->parameter, info.parameter);
+  }
+  for (int32_t i = 0; i < builtins::kMethodCount; ++i) {
+    const builtins::MethodInfo& info = builtins::kMethods[i];
+    ClassRecord* cls = FindBuiltinClass(info.className);
+    if (cls == nullptr) continue;
+    SCOPED_TRACE(std::string(info.className) + "." + info.name);
+    MethodEntry* method = FindMethod(cls, info.name);
+    ASSERT_NE(method, nullptr);
+    EXPECT_NE(method->entry, nullptr);
+    EXPECT_EQ(FindEntryAtLink(info.entry), method->entry);
+  }
+  for (int32_t i = 0; i < builtins::kEventCount; ++i) {
+    const builtins::EventInfo& info = builtins::kEvents[i];
+    ClassRecord* cls = FindBuiltinClass(info.className);
+    if (cls == nullptr) continue;
+    EXPECT_NE(FindEventDeclaration(cls, info.name), nullptr) << info.className << "." << info.name;
+  }
+}
+
+TEST(Registry, BuiltInEventSlotsHoldTheDeclarations) {
+  ClassRecord* application = FindBuiltinClass("Application");
+  if (application == nullptr) GTEST_SKIP() << "no Application class described yet";
+  EventDeclaration* open = FindEventDeclaration(application, "Open");
+  ASSERT_NE(open, nullptr);
+  EventDeclaration* document = FindEventDeclaration(application, "OpenDocument");
+  ASSERT_NE(document, nullptr);
+  EXPECT_STREQ(StringText(document->parameterText), "item As FolderItem");
+  EXPECT_EQ(document->returnText, nullptr);
+  EventDeclaration* apple = FindEventDeclaration(application, "HandleAppleEvent");
+  ASSERT_NE(apple, nullptr);
+  EXPECT_STREQ(StringText(apple->returnText), "Boolean");
+  EXPECT_STREQ(StringText(application->secondName), "RUDozudivovoz");
 }
 
 TEST(Registry, RegisteringTheSameNameReplaces) {

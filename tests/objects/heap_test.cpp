@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <thread>
 #include <vector>
 
 #include "runtime/objects/heap.h"
@@ -62,6 +63,34 @@ TEST(Heap, BlocksAcrossChunksDoNotOverlap) {
   for (int i = 0; i < 2000; ++i)
     for (int w = 0; w < 6; ++w) ASSERT_EQ(blocks[i][w], static_cast<uint32_t>(i));
   for (auto* p : blocks) HeapFree(p, 24);
+}
+
+// Several threads allocating and freeing at once: the heap lock keeps every block private
+// to its owner and the in-use total exact.
+TEST(Heap, ConcurrentThreadsNeverShareABlock) {
+  int32_t before = HeapBytesInUse();
+  std::vector<std::thread> threads;
+  std::vector<int> failures(4, 0);
+  for (int t = 0; t < 4; ++t) {
+    threads.emplace_back([t, &failures] {
+      std::vector<uint32_t*> blocks;
+      for (int round = 0; round < 200; ++round) {
+        for (int i = 0; i < 50; ++i) {
+          auto* p = static_cast<uint32_t*>(HeapAlloc(16 + 4 * (i % 8)));
+          p[0] = static_cast<uint32_t>(t);
+          blocks.push_back(p);
+        }
+        for (size_t i = 0; i < blocks.size(); ++i) {
+          if (blocks[i][0] != static_cast<uint32_t>(t)) ++failures[t];
+          HeapFree(blocks[i], 16 + 4 * (int(i) % 8));
+        }
+        blocks.clear();
+      }
+    });
+  }
+  for (std::thread& thread : threads) thread.join();
+  EXPECT_EQ(failures, std::vector<int>(4, 0));
+  EXPECT_EQ(HeapBytesInUse(), before);
 }
 
 TEST(TaggedAlloc, CarriesSizeAndTagAndChecksOnFree) {

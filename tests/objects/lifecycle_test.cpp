@@ -142,18 +142,28 @@ TEST(Lifecycle, DestructorMayLockAndUnlockItsObject) {
   EXPECT_EQ(LiveObjectCount(), live);
 }
 
-// A constructor that releases its own object destroys it before it was ever listed; the
-// live-object list must not lose its other members.
-void OverReleasingConstructor(ObjectHeader* object, ClassRecord*) { UnlockObject(object); }
+// A constructor that releases the object it constructs: the object is destroyed only after
+// all constructors ran and it was listed, the caller gets nil, and the list stays intact.
+void OverReleasingConstructor(ObjectHeader* object, ClassRecord* cls) {
+  LoggingConstructor(object, cls);
+  UnlockObject(object);
+}
 
-TEST(Lifecycle, ObjectDestroyedByItsOwnConstructorLeavesTheListIntact) {
+TEST(Lifecycle, ObjectReleasedByItsOwnConstructorIsDestroyedAfterConstruction) {
+  HookScope hooks;
   ObjectHeader* survivor = MakeObject(NewClass("Survivor"));
   int32_t live = LiveObjectCount();
-  ClassRecord* cls = NewClass("SelfReleasing");
-  cls->constructor = OverReleasingConstructor;
-  MakeObject(cls);  // a dangling result the compiled code would never use
+  ClassRecord* base = NewClass("Base");
+  base->constructor = OverReleasingConstructor;
+  base->destructor = LoggingDestructor;
+  ClassRecord* leaf = NewClass("Leaf", base);
+  leaf->constructor = LoggingConstructor;
+  int32_t heap = HeapBytesInUse();
+  EXPECT_EQ(MakeObject(leaf), nullptr);
+  EXPECT_EQ(Log(), (std::vector<std::string>{"ctor Base", "ctor Leaf", "dtor Base"}));
   EXPECT_EQ(LiveObjects(), survivor);
   EXPECT_EQ(LiveObjectCount(), live);
+  EXPECT_EQ(HeapBytesInUse(), heap);
   UnlockObject(survivor);
 }
 

@@ -19,6 +19,8 @@ const char* TestEventName(uint32_t code) {
       return "Activate";
     case kAfterQuit:
       return "after quit";
+    case kLaterClassNewDocument:
+      return "NewDocument (later class)";
   }
   return "?";
 }
@@ -94,7 +96,15 @@ imagekit::Image BuildApplicationImage(const AppOptions& o) {
   }
   CodeLabel openDocument = b.NewCodeLabel();
   if (o.openDocument) app.eventHandlers.push_back({"OpenDocument", openDocument, 0});
-  b.AddClass(app);
+  uint32_t appIndex = b.AddClass(app);
+  CodeLabel laterNewDocument = b.NewCodeLabel();
+  if (o.laterApplicationClass) {
+    imagekit::ClassDef later;
+    later.name = "LaterApp";
+    later.superclass = static_cast<int32_t>(appIndex);
+    later.eventHandlers.push_back({"NewDocument", laterNewDocument, 0});
+    b.AddClass(later);
+  }
   b.AddProjectSettings(SettingsStream(o.mdi));
   imagekit::DataLabel descriptor = b.AddApplicationDescriptor();
 
@@ -102,6 +112,7 @@ imagekit::Image BuildApplicationImage(const AppOptions& o) {
     if (h.wanted) EmitHandler(b, h.label, h.code, o);
   }
   if (o.openDocument) EmitOpenDocument(b, openDocument);
+  if (o.laterApplicationClass) EmitHandler(b, laterNewDocument, kLaterClassNewDocument, o);
 
   CodeLabel entry = b.NewCodeLabel();
   FunctionWriter f(b);

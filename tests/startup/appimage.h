@@ -18,10 +18,18 @@ struct AppOptions {
   bool faultInOpen = false;     // Open reads address 0
   bool testRoutines = true;     // false for images the bare runtime runs (no test routines)
   bool mdi = false;
+  bool laterApplicationClass = false;  // a subclass of App after it handling NewDocument
 };
 
 // Event codes the handlers pass to TestEvent.
-enum TestEventCode : uint8_t { kOpened = 1, kNewDocument, kClosed, kActivated, kAfterQuit };
+enum TestEventCode : uint8_t {
+  kOpened = 1,
+  kNewDocument,
+  kClosed,
+  kActivated,
+  kAfterQuit,
+  kLaterClassNewDocument,
+};
 const char* TestEventName(uint32_t code);
 
 imagekit::Image BuildApplicationImage(const AppOptions& options);

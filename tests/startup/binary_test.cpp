@@ -2,6 +2,7 @@
 // files, a standalone executable with the image appended, an unhandled exception, a
 // processor fault and a damaged image. Every run ends by itself; only a fault fails.
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <string>
 #include <sys/wait.h>
@@ -19,10 +20,13 @@ struct ProgramResult {
   std::string output;  // stdout and stderr together
 };
 
+// backend "headless" runs directly; "fltk" runs under a virtual X server.
 ProgramResult RunProgram(const std::string& directory, const std::string& program,
-                         const std::string& arguments) {
-  std::string command = "cd '" + directory + "' && ARMONIX_NATIVE=headless ARMONIX_SCRIPT= timeout 60 '" +
-                        program + "' " + arguments + " 2>&1";
+                         const std::string& arguments, const std::string& backend = "headless") {
+  std::string launcher = backend == "fltk" ? "xvfb-run -a " : "";
+  std::string command = "cd '" + directory + "' && ARMONIX_NATIVE=" + backend +
+                        " ARMONIX_SCRIPT= timeout 60 " + launcher + "'" + program + "' " +
+                        arguments + " 2>&1";
   ProgramResult result;
   FILE* pipe = popen(command.c_str(), "r");
   if (pipe == nullptr) return result;
@@ -51,6 +55,22 @@ TEST(Binary, RunsAnImageInDevelopmentModeToACleanExit) {
   ProgramResult result = RunProgram(DevelopmentDirectory(WithoutTestRoutines()), AMX_RUNTIME_EXE, "a.txt");
   EXPECT_EQ(result.exitCode, 0);
   EXPECT_EQ(result.output, "");
+}
+
+TEST(Binary, QuittingAnMdiApplicationEndsCleanlyInBothBackends) {
+  AppOptions options = WithoutTestRoutines();
+  options.mdi = true;
+  options.quitInOpen = true;
+  std::string dir = DevelopmentDirectory(options);
+  for (const char* backend : {"headless", "fltk"}) {
+    SCOPED_TRACE(backend);
+    if (std::string(backend) == "fltk" && std::system("command -v xvfb-run >/dev/null") != 0) {
+      GTEST_SKIP() << "xvfb-run is not installed: the desktop backend cannot be tried";
+    }
+    ProgramResult result = RunProgram(dir, AMX_RUNTIME_EXE, "", backend);
+    EXPECT_EQ(result.exitCode, 0) << result.output;
+    EXPECT_EQ(result.output, "");
+  }
 }
 
 TEST(Binary, RunsAStandaloneExecutable) {

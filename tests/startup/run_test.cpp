@@ -16,6 +16,7 @@
 #include "runtime/objects/objects.h"
 #include "runtime/objects/strings.h"
 #include "runtime/startup/assertion.h"
+#include "runtime/startup/fatal.h"
 #include "runtime/startup/folderitem.h"
 #include "runtime/startup/hooks.h"
 #include "runtime/startup/runstate.h"
@@ -114,23 +115,23 @@ void InstallWindowHooks() {
 
 // ---- Running ----
 
-struct RunSpec {
+struct RunSetup {
   AppOptions app;
   std::string tail;
   std::string script;  // lines of the headless script
   std::vector<std::pair<const char*, bool>> windows;  // title, refuses closing
 };
 
-ChildResult Run(const RunSpec& spec) {
-  imagekit::Image image = BuildApplicationImage(spec.app);
+ChildResult RunApplication(const RunSetup& setup) {
+  imagekit::Image image = BuildApplicationImage(setup.app);
   std::string scriptPath = FreshDirectory() + "script.txt";
-  std::ofstream(scriptPath) << spec.script;
+  std::ofstream(scriptPath) << setup.script;
   return RunInChild([&] {
     setenv("ARMONIX_NATIVE", "headless", 1);
     setenv("ARMONIX_SCRIPT", scriptPath.c_str(), 1);
-    if (!spec.windows.empty()) InstallWindowHooks();
-    for (const auto& [title, refuses] : spec.windows) OpenTestWindow(title, refuses);
-    CurrentRun().commandLineTail = spec.tail;
+    if (!setup.windows.empty()) InstallWindowHooks();
+    for (const auto& [title, refuses] : setup.windows) OpenTestWindow(title, refuses);
+    CurrentRun().commandLineTail = setup.tail;
     LoadedImage loaded;
     LoadImage(image, kRoutines, true, &loaded);
     std::printf("returned\n");
@@ -171,20 +172,31 @@ TEST(Run, OpeningEventsFollowTheCommandLine) {
   };
   for (const OpeningCase& c : cases) {
     SCOPED_TRACE(c.name);
-    RunSpec spec;
-    spec.app.openDocument = c.openDocumentHandler;
-    spec.tail = c.tail;
-    ChildResult result = Run(spec);
+    RunSetup setup;
+    setup.app.openDocument = c.openDocumentHandler;
+    setup.tail = c.tail;
+    ChildResult result = RunApplication(setup);
     EXPECT_EQ(result.exitCode, 0) << result.output;
     EXPECT_EQ(Lines(result.output), c.expected);
   }
 }
 
+TEST(Run, TheLastClassDescendingFromApplicationIsTheApplicationClass) {
+  RunSetup setup;
+  setup.app.laterApplicationClass = true;
+  setup.app.newDocument = false;  // only the later class handles it
+  ChildResult result = RunApplication(setup);
+  EXPECT_EQ(result.exitCode, 0);
+  const std::vector<std::string> expected = {"event Open", "event NewDocument (later class)",
+                                             "returned"};
+  EXPECT_EQ(Lines(result.output), expected) << "Open is inherited from the first class";
+}
+
 TEST(Run, ApplicationQuitClosesEveryWindowAndEndsTheRun) {
-  RunSpec spec;
-  spec.app.quitInOpen = true;
-  spec.windows = {{"One", false}, {"Two", false}};
-  ChildResult result = Run(spec);
+  RunSetup setup;
+  setup.app.quitInOpen = true;
+  setup.windows = {{"One", false}, {"Two", false}};
+  ChildResult result = RunApplication(setup);
   EXPECT_EQ(result.exitCode, 0);
   const std::vector<std::string> expected = {
       "event Open",     "CancelClose One -> False", "CancelClose Two -> False",
@@ -194,11 +206,11 @@ TEST(Run, ApplicationQuitClosesEveryWindowAndEndsTheRun) {
 }
 
 TEST(Run, AWindowRefusingKeepsTheApplicationRunning) {
-  RunSpec spec;
-  spec.app.quitInOpen = true;
-  spec.windows = {{"Keep", true}};
-  spec.script = "idle 3\n";  // the run goes on until the script ends
-  ChildResult result = Run(spec);
+  RunSetup setup;
+  setup.app.quitInOpen = true;
+  setup.windows = {{"Keep", true}};
+  setup.script = "idle 3\n";  // the run goes on until the script ends
+  ChildResult result = RunApplication(setup);
   EXPECT_EQ(result.exitCode, 0);
   const std::vector<std::string> expected = {"event Open", "CancelClose Keep -> True",
                                              "event after quit", "event NewDocument",
@@ -207,10 +219,10 @@ TEST(Run, AWindowRefusingKeepsTheApplicationRunning) {
 }
 
 TEST(Run, ClosingTheLastWindowEndsTheRun) {
-  RunSpec spec;
-  spec.windows = {{"Doc", false}};
-  spec.script = "close \"Doc\"\nidle 5\ndump\n";
-  ChildResult result = Run(spec);
+  RunSetup setup;
+  setup.windows = {{"Doc", false}};
+  setup.script = "close \"Doc\"\nidle 5\ndump\n";
+  ChildResult result = RunApplication(setup);
   EXPECT_EQ(result.exitCode, 0);
   const std::vector<std::string> expected = {"event Open", "event NewDocument", "user closed Doc",
                                              "returned"};
@@ -218,10 +230,10 @@ TEST(Run, ClosingTheLastWindowEndsTheRun) {
 }
 
 TEST(Run, MdiModeOpensTheFrameAndRunsUntilItCloses) {
-  RunSpec spec;
-  spec.app.mdi = true;
-  spec.script = "dump\nclose \"Mia applicazione\"\n";
-  ChildResult result = Run(spec);
+  RunSetup setup;
+  setup.app.mdi = true;
+  setup.script = "dump\nclose \"Mia applicazione\"\n";
+  ChildResult result = RunApplication(setup);
   EXPECT_EQ(result.exitCode, 0);
   std::vector<std::string> lines = Lines(result.output);
   auto at = [&](const std::string& text) {
@@ -252,6 +264,8 @@ TEST(Run, AssertionDialogShowsItsTextAndHonoursTheAnswer) {
     ChildResult result = RunInChild([&] {
       setenv("ARMONIX_NATIVE", "headless", 1);
       setenv("ARMONIX_SCRIPT", scriptPath.c_str(), 1);
+      MSG message;
+      PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE);  // the script's answer is read
       FailedAssertion(0x1FFFC, "RuntimeMain", 466);  // shown as the 16-bit number -4
       std::printf("continued\n");
     });
@@ -264,10 +278,21 @@ TEST(Run, AssertionDialogShowsItsTextAndHonoursTheAnswer) {
   }
 }
 
+TEST(Run, OutOfMemoryEndsDrawingTellsTheDebugHookAndExitsWithZero) {
+  ChildResult result = RunInChild([] {
+    SetEndDrawingHook([] { std::printf("drawing ended\n"); std::fflush(stdout); });
+    SetDebugMessageHook([](const char* text) { std::printf("debug: %s\n", text); std::fflush(stdout); });
+    FatalOutOfMemory();
+  });
+  EXPECT_EQ(result.exitCode, 0);
+  EXPECT_EQ(result.output,
+            "drawing ended\ndebug: This application has run out of memory and must quit now.\n");
+}
+
 TEST(Run, AssertionTextWithoutAUnit) {
   EXPECT_EQ(AssertionText(3, nullptr, 0),
             "Failed Assertion: 3\nPress OK to Continue\nPress Cancel to Quit.\n\n"
-            "Please report what caused this error\nalong with the information below.\n\n : 0");
+            "Please report what caused this error\nalong with the information below.\n\n  : 0");
   EXPECT_EQ(AssertionText(32768, "x", 1).substr(0, 25), "Failed Assertion: -32768\n");
 }
 

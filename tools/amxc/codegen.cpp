@@ -421,9 +421,11 @@ class FunctionCompiler {
       a_.push(Slot(local.slot));
       CallEntry(DisposeEntry(type), 4);
       CallEntry("RuntimeCreateArray", 0);
-      a_.push(*s.arrayUpper);
-      a_.push(0);
+      a_.mov(Slot(local.slot), ax::eax);
+      MovEaxImm(*s.arrayUpper);
       a_.push(ax::eax);
+      a_.push(0);
+      a_.push(Slot(local.slot));
       CallEntry("RuntimeArrayCreateAddIndex", 12);
       a_.mov(Slot(local.slot), ax::eax);
       scopes_.push_back(local);
@@ -918,10 +920,10 @@ class FunctionCompiler {
   Val Expression(const Expr& e, bool statement = false) {
     switch (e.kind) {
       case ExprKind::kInteger:
-        a_.mov(ax::eax, static_cast<int32_t>(e.intValue));
+        MovEaxImm(static_cast<int32_t>(e.intValue));
         return Val{Type::Of(TypeKind::kInteger)};
       case ExprKind::kColor:
-        a_.mov(ax::eax, static_cast<int32_t>(e.intValue));
+        MovEaxImm(static_cast<int32_t>(e.intValue));
         return Val{Type::Of(TypeKind::kColor)};
       case ExprKind::kBoolean:
         a_.mov(ax::eax, static_cast<int32_t>(e.intValue));
@@ -943,11 +945,37 @@ class FunctionCompiler {
     Fail(e.pos, "unsupported expression");
   }
 
+  // The exception walk finds a function's table by searching for 0xC9 0xC3 0x2F, so no
+  // constant may carry those bytes inside the body: such a value is built from two halves.
+  static bool LooksLikeFunctionEnd(uint32_t value) {
+    uint8_t b[4];
+    for (int i = 0; i < 4; ++i) b[i] = static_cast<uint8_t>(value >> (8 * i));
+    for (int i = 0; i < 3; ++i)
+      if ((b[i] == 0xC9 && b[i + 1] == 0xC3) || (b[i] == 0xC3 && b[i + 1] == 0x2F)) return true;
+    return false;
+  }
+  void MovEaxImm(int32_t value) {
+    uint32_t bits = static_cast<uint32_t>(value);
+    if (!LooksLikeFunctionEnd(bits)) {
+      a_.mov(ax::eax, value);
+      return;
+    }
+    for (uint32_t mask = 0x01010101;; mask <<= 1) {
+      if (!LooksLikeFunctionEnd(bits ^ mask)) {
+        a_.mov(ax::eax, static_cast<int32_t>(bits ^ mask));
+        a_.xor_(ax::eax, static_cast<int32_t>(mask));
+        return;
+      }
+    }
+  }
+
   Val DoubleLiteral(double value) {
     uint64_t bits;
     std::memcpy(&bits, &value, 8);
-    a_.push(static_cast<int32_t>(bits >> 32));
-    a_.push(static_cast<int32_t>(bits & 0xFFFFFFFF));
+    MovEaxImm(static_cast<int32_t>(bits >> 32));
+    a_.push(ax::eax);
+    MovEaxImm(static_cast<int32_t>(bits & 0xFFFFFFFF));
+    a_.push(ax::eax);
     a_.fld(ax::qword_ptr(ax::esp));
     a_.add(ax::esp, 8);
     return Val{Type::Of(TypeKind::kDouble)};
@@ -1172,7 +1200,7 @@ class FunctionCompiler {
     int32_t function = model_.FindFunction(callee.text);
     if (function == -2) Fail(e.pos, "'" + callee.text + "' is a function of several modules: name its module");
     if (function >= 0) return CallFunction(function, callee, e.args, statement);
-    if (IsBuiltinFunction(callee.text)) return BuiltinCall(callee.text, e, e.args);
+    if (IsBuiltinFunction(callee.text)) return BuiltinCall(callee.text, callee, e.args);
     Fail(callee.pos, "unknown function '" + callee.text + "'");
   }
 

@@ -179,24 +179,45 @@ class Driver {
   }
 
   // ---- Classes of the program ---------------------------------------------------------------
+  // Classes are entered before their fields are read, so that fields may name any class.
   void DeclareClasses() {
+    std::vector<std::pair<const ClassDecl*, int32_t>> declared;
     for (const ClassDecl& decl : program_.classes) {
       if (model_.classes.Find(decl.name) >= 0) {
         diags_.Error(decl.pos, "class '" + decl.name + "' is already declared");
         continue;
       }
+      ClassModel cls;
+      cls.name = decl.name;
+      cls.origin = ClassOrigin::kUser;
+      declared.push_back({&decl, model_.classes.Add(std::move(cls))});
+    }
+    for (const auto& [decl, index] : declared) classDecls_[index] = decl;
+    for (const auto& [decl, index] : declared) DeclareClassBody(*decl, index);
+  }
+
+  // A superclass of the program is laid out before its subclasses (their fields follow its).
+  void DeclareClassBody(const ClassDecl& decl, int32_t index) {
+    if (!classesDone_.insert(index).second) return;
+    {
       int32_t super = RequireClass(decl.super, "class");
-      if (super < 0) continue;
+      if (super < 0) return;
+      auto superDecl = classDecls_.find(super);
+      if (superDecl != classDecls_.end() && super != index) DeclareClassBody(*superDecl->second, super);
+      for (int32_t c = super; c >= 0; c = model_.classes.At(c).super) {
+        if (c == index) {
+          diags_.Error(decl.super.pos, "class '" + decl.name + "' inherits itself");
+          return;
+        }
+      }
       const ClassModel& superModel = model_.classes.At(super);
       if (superModel.pluginControl || model_.classes.FindDesign(super) ||
           superModel.origin == ClassOrigin::kWindow) {
         diags_.Error(decl.super.pos, "a class cannot inherit " + superModel.name + "; declare a Window or Control instead");
-        continue;
+        return;
       }
-      ClassModel cls;
-      cls.name = decl.name;
+      ClassModel& cls = model_.classes.At(index);
       cls.super = super;
-      cls.origin = ClassOrigin::kUser;
       int32_t size = superModel.instanceSize;
       bool needsDestructor = false;
       for (const FieldDecl& field : decl.fields) {
@@ -223,7 +244,6 @@ class Driver {
         cls.properties.push_back(property);
       }
       cls.instanceSize = size;
-      int32_t index = model_.classes.Add(std::move(cls));
       userClasses_.push_back(index);
       if (needsDestructor) {
         destructors_[index] = AddFunction(Lower(decl.name) + ".destructor", FunctionKind::kDestructor);
@@ -363,7 +383,6 @@ class Driver {
         f.controlArray = control.index.has_value();
         f.result = event->result;
         SetParams(f, handler);
-        model_.classes.At(handlerClass[key]).events.size();  // (handlers live in the class def)
         handlerDefs_[handlerClass[key]].push_back({event->name, f.label, 0});
       }
     }
@@ -747,6 +766,8 @@ class Driver {
   Diagnostics& diags_;
   ProgramModel model_;
   std::vector<int32_t> userClasses_;
+  std::map<int32_t, const ClassDecl*> classDecls_;
+  std::set<int32_t> classesDone_;
   std::map<int32_t, int32_t> destructors_;
   std::map<int32_t, int32_t> constructors_;
   std::map<int32_t, std::vector<imagekit::EventHandlerDef>> handlerDefs_;

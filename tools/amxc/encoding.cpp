@@ -59,6 +59,9 @@ bool DecodeUtf8(std::string_view text, size_t& pos, char32_t& code) {
     if ((byte(pos + i) & 0xC0) != 0x80) return false;
     code = (code << 6) | (byte(pos + i) & 0x3F);
   }
+  // Overlong forms and surrogates are malformed too: each character has one spelling.
+  static const char32_t kSmallest[] = {0, 0, 0x80, 0x800, 0x10000};
+  if (code < kSmallest[length] || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return false;
   pos += length;
   return true;
 }

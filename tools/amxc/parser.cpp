@@ -132,7 +132,9 @@ class Parser {
   TypeName ParseTypeName() {
     TypeName type;
     type.pos = Cur().pos;
-    type.name = ExpectName("a type name").text;
+    // Class names such as Window may be keywords elsewhere.
+    if (Cur().kind != Tok::kName) Expected("a type name");
+    type.name = Next().text;
     return type;
   }
 
@@ -233,7 +235,8 @@ class Parser {
     const Token& word = Cur();
     SourcePos at = word.pos;
     if (AcceptWord("caption")) {
-      project.caption = {ConstText("a caption text"), at};
+      SourcePos textAt = Cur().pos;
+      project.caption = {ConstText("a caption text"), textAt};
     } else if (word.kind == Tok::kName && word.lower == "defaultwindow") {
       Next();
       project.defaultWindow = {ExpectName("a window name").text, at};

@@ -213,13 +213,12 @@ void Disassemble(const Image& image, const std::vector<LinkRecord>& links, const
     size_t n = cs_disasm(handle, image.code1.data() + begin, end - begin, begin, 0, &insn);
     for (size_t i = 0; i < n; ++i) {
       uint32_t at = uint32_t(insn[i].address);
-      std::string note;
+      std::string operands = insn[i].op_str, note;
       auto call = callNames.find(at + 1);
-      if (insn[i].bytes[0] == 0xE8 && call != callNames.end()) note = "  ; -> " + call->second;
+      if (insn[i].bytes[0] == 0xE8 && call != callNames.end()) operands = "<" + call->second + ">";
       for (uint32_t k = at; k < at + insn[i].size; ++k)
         if (dataFixups.count(k)) note += "  ; data1 address";
-      fprintf(out, "  %08X  %-7s %s%s\n", at, insn[i].mnemonic,
-              call != callNames.end() && insn[i].bytes[0] == 0xE8 ? "" : insn[i].op_str, note.c_str());
+      fprintf(out, "  %08X  %-7s %s%s\n", at, insn[i].mnemonic, operands.c_str(), note.c_str());
     }
     cs_free(insn, n);
   }

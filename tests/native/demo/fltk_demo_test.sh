@@ -15,12 +15,14 @@ xvfb-run -a -s "-screen 0 1024x768x24" sh -c '
   wid=$(timeout 120 xdotool search --sync --name "Armonix demo" | head -n 1)
   [ -n "$wid" ] || { echo "the demo window never appeared"; kill $pid; exit 1; }
   sleep 2
+  xdotool mousemove --window "$wid" 250 120 || true
+  sleep 2
   xdotool mousemove --window "$wid" 60 49 || true
   sleep 2
   xdotool click 1
   sleep 3
   "$3" "$4/fltk_demo.ppm"
-  xdotool key --window "$wid" ctrl+q
+  xdotool key --window "$wid" ctrl+q 2>/dev/null
   for i in $(seq 60); do kill -0 $pid 2>/dev/null || break; sleep 1; done
   kill $pid 2>/dev/null
   wait $pid
