@@ -1,9 +1,8 @@
-// The native layer's public interface: the part of the Win32 API that the runtime uses,
-// with the same names, types, constants and message semantics, served on Linux by an FLTK
-// desktop backend or an in-memory headless backend (native/README.md lists what exists and
-// where it is narrower). Entry point for callers: include this header and link
-// armonixnative. All calls belong to the user-interface thread except PostMessageA,
-// PostQuitMessage, GetTickCount and the critical sections.
+// The native layer's public interface: the part of the Win32 API the runtime uses, with the
+// same names, types, constants and message semantics, served on Linux by an FLTK desktop or
+// an in-memory headless backend (native/README.md lists what exists and where it is
+// narrower). Include this header and link armonixnative. Everything belongs to the UI thread
+// except PostMessageA, PostQuitMessage, GetTickCount and the critical sections.
 #pragma once
 
 #include <cstddef>
@@ -446,6 +445,12 @@ constexpr int GWL_STYLE = -16;
 constexpr int GWL_EXSTYLE = -20;
 constexpr int GWL_USERDATA = -21;
 constexpr int GWL_ID = -12;
+
+// GetClassLong
+constexpr int GCL_HBRBACKGROUND = -10;
+constexpr int GCL_CBWNDEXTRA = -18;
+constexpr int GCL_WNDPROC = -24;
+constexpr int GCL_STYLE = -26;
 
 // GetWindow
 constexpr UINT GW_HWNDFIRST = 0;

@@ -11,7 +11,7 @@
 namespace native {
 
 // A font resolved for drawing and measuring: pixel height of the character cell.
-struct FontSpec {
+struct FontRequest {
   std::string face;  // Windows-1252
   int height = 13;
   bool bold = false;
@@ -66,10 +66,10 @@ class Backend {
   // The ellipse inscribed in r, filled or as a one-pixel outline.
   virtual void Ellipse(const RECT& /*r*/, COLORREF, bool /*filled*/, const RECT& /*clip*/) {}
   // (x, top) is the top-left corner of the text's cell.
-  virtual void Text(int /*x*/, int /*top*/, const std::string& /*text*/, const FontSpec&,
+  virtual void Text(int /*x*/, int /*top*/, const std::string& /*text*/, const FontRequest&,
                     COLORREF, const RECT& /*clip*/) {}
-  virtual int TextWidth(const std::string& text, const FontSpec& font);
-  virtual FontMetrics Metrics(const FontSpec& font);
+  virtual int TextWidth(const std::string& text, const FontRequest& font);
+  virtual FontMetrics Metrics(const FontRequest& font);
 };
 
 Backend& TheBackend();

@@ -86,6 +86,16 @@ void InputPointer(PointerAction action, POINT screen) {
             gModifiers | gButtons);
 }
 
+void InputWheel(int notches, POINT screen) {
+  HWND target = KeyTarget();
+  if (!target) target = WindowFromPoint(screen);
+  if (!target || notches == 0) return;
+  auto delta = static_cast<SHORT>(notches * WHEEL_DELTA);
+  PostInput(target, WM_MOUSEWHEEL, MAKEWPARAM(static_cast<WORD>(MouseKeys()), static_cast<WORD>(delta)),
+            MAKELPARAM(static_cast<SHORT>(screen.x), static_cast<SHORT>(screen.y)),
+            gModifiers | gButtons);
+}
+
 HWND KeyTarget() {
   auto& s = State();
   if (s.focus && IsWindow(s.focus)) return s.focus;

@@ -17,6 +17,10 @@ enum class PointerAction { kMove, kLeftDown, kLeftUp, kRightDown, kRightUp };
 // the message for the window under it, or the capturing window.
 void InputPointer(PointerAction action, POINT screen);
 
+// The wheel turned by notches (positive: away from the user) with the pointer at a screen
+// point: WM_MOUSEWHEEL to the focus, else the window under the pointer.
+void InputWheel(int notches, POINT screen);
+
 // One key going down or up; ch is its Windows-1252 character (0 for none). modifiers are
 // kKeyShift/kKeyControl/kKeyAlt as held while the key is pressed.
 void InputKey(int virtualKey, bool down, char ch, uint32_t modifiers);

@@ -17,11 +17,11 @@ struct HPALETTE__ {
 
 namespace native {
 
-int Backend::TextWidth(const std::string& text, const FontSpec& font) {
+int Backend::TextWidth(const std::string& text, const FontRequest& font) {
   return static_cast<int>(text.size()) * Metrics(font).averageWidth;
 }
 
-FontMetrics Backend::Metrics(const FontSpec& font) {
+FontMetrics Backend::Metrics(const FontRequest& font) {
   int h = std::max(font.height, 1);
   int ascent = (h * 10 + 6) / 13;
   return FontMetrics{ascent, h - ascent, std::max(1, (h * 6 + 6) / 13 + (font.bold ? 1 : 0))};
@@ -150,7 +150,7 @@ int WidthOf(HDC dc, const std::string& text) {
 }
 
 void DrawTextAt(HDC dc, int x, int top, const std::string& text) {
-  FontSpec font = FontFromHandle(dc->font);
+  FontRequest font = FontFromHandle(dc->font);
   if (dc->bkMode == OPAQUE) {
     FontMetrics m = TheBackend().Metrics(font);
     RECT box{x, top, x + TheBackend().TextWidth(text, font), top + m.ascent + m.descent};
@@ -203,17 +203,17 @@ HPALETTE__ gPalette{1};
 
 }  // namespace
 
-FontSpec FontFromHandle(HFONT font) {
-  FontSpec spec;
-  spec.face = "MS Sans Serif";
-  if (!ValidObject(font) || font->kind != GdiKind::kFont) return spec;
+FontRequest FontFromHandle(HFONT font) {
+  FontRequest request;
+  request.face = "MS Sans Serif";
+  if (!ValidObject(font) || font->kind != GdiKind::kFont) return request;
   const LOGFONTA& lf = font->font;
-  if (lf.lfFaceName[0]) spec.face.assign(lf.lfFaceName, strnlen(lf.lfFaceName, LF_FACESIZE));
-  if (lf.lfHeight != 0) spec.height = std::abs(lf.lfHeight);
-  spec.bold = lf.lfWeight >= 600;
-  spec.italic = lf.lfItalic != 0;
-  spec.underline = lf.lfUnderline != 0;
-  return spec;
+  if (lf.lfFaceName[0]) request.face.assign(lf.lfFaceName, strnlen(lf.lfFaceName, LF_FACESIZE));
+  if (lf.lfHeight != 0) request.height = std::abs(lf.lfHeight);
+  request.bold = lf.lfWeight >= 600;
+  request.italic = lf.lfItalic != 0;
+  request.underline = lf.lfUnderline != 0;
+  return request;
 }
 
 }  // namespace native
@@ -589,7 +589,7 @@ BOOL GetTextExtentPoint32A(HDC dc, LPCSTR text, int length, SIZE* size) {
 BOOL GetTextMetricsA(HDC dc, TEXTMETRICA* metrics) {
   if (!ValidDC(dc) || !metrics) return FALSE;
   FontMetrics m = MetricsOf(dc);
-  FontSpec font = FontFromHandle(dc->font);
+  FontRequest font = FontFromHandle(dc->font);
   std::memset(metrics, 0, sizeof *metrics);
   metrics->tmHeight = m.ascent + m.descent;
   metrics->tmAscent = m.ascent;

@@ -190,6 +190,6 @@ void RegisterSystemClasses();
 void ResetForTests();
 
 // Font of a device context or window as the backend understands it.
-FontSpec FontFromHandle(HFONT font);
+FontRequest FontFromHandle(HFONT font);
 
 }  // namespace native

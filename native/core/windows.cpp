@@ -134,6 +134,7 @@ void FreeGraveyard() {
 namespace {
 
 WindowClass* FindClass(LPCSTR name) {
+  RegisterSystemClasses();
   if (!name) return nullptr;
   if (IS_INTRESOURCE(name)) return nullptr;  // atoms are not kept
   auto it = State().classes.find(name);
@@ -141,6 +142,7 @@ WindowClass* FindClass(LPCSTR name) {
 }
 
 ATOM AddClass(std::unique_ptr<WindowClass> wc) {
+  RegisterSystemClasses();  // the built-in names are taken first
   auto& classes = State().classes;
   if (wc->name.empty()) {
     State().lastError = ERROR_INVALID_PARAMETER;
@@ -562,7 +564,17 @@ LONG SetWindowLongA(HWND hwnd, int index, LONG value) {
   return old;
 }
 
-DWORD GetClassLongA(HWND hwnd, int) { return Valid(hwnd) ? 0 : 0; }
+DWORD GetClassLongA(HWND hwnd, int index) {
+  if (!Valid(hwnd)) return 0;
+  const WindowClass& cls = *hwnd->cls;
+  switch (index) {
+    case GCL_STYLE: return cls.style;
+    case GCL_WNDPROC: return static_cast<DWORD>(reinterpret_cast<uintptr_t>(cls.proc));
+    case GCL_CBWNDEXTRA: return static_cast<DWORD>(cls.windowExtra);
+    case GCL_HBRBACKGROUND: return static_cast<DWORD>(reinterpret_cast<uintptr_t>(cls.background));
+    default: State().lastError = ERROR_INVALID_PARAMETER; return 0;
+  }
+}
 
 BOOL SetPropA(HWND hwnd, LPCSTR name, HANDLE data) {
   if (!Valid(hwnd) || !HasText(name)) return FALSE;

@@ -92,8 +92,8 @@ char CharacterOfEvent() {
   return c.size() == 1 ? c[0] : 0;
 }
 
-int FlFont(const FontSpec& spec) {
-  std::string face = spec.face;
+int FlFont(const FontRequest& font) {
+  std::string face = font.face;
   std::transform(face.begin(), face.end(), face.begin(), ::tolower);
   int base = FL_HELVETICA;
   if (face.find("courier") != std::string::npos || face.find("mono") != std::string::npos) {
@@ -101,7 +101,7 @@ int FlFont(const FontSpec& spec) {
   } else if (face.find("times") != std::string::npos || face.find("serif") == 0) {
     base = FL_TIMES;
   }
-  return base + (spec.bold ? FL_BOLD : 0) + (spec.italic ? FL_ITALIC : 0);
+  return base + (font.bold ? FL_BOLD : 0) + (font.italic ? FL_ITALIC : 0);
 }
 
 void SetColor(COLORREF c) { fl_color(GetRValue(c), GetGValue(c), GetBValue(c)); }
@@ -178,7 +178,7 @@ class MenuBar : public Fl_Menu_Bar {
     int vk = 0;
     char ch = 0;
     uint32_t mods = 0;
-    if (!ParseKeySpec(caption.substr(tab + 1), &vk, &ch, &mods)) return 0;
+    if (!ParseKeyText(caption.substr(tab + 1), &vk, &ch, &mods)) return 0;
     int key = (vk >= 'A' && vk <= 'Z') ? vk + 32 : (vk >= VK_F1 && vk <= VK_F24) ? FL_F + vk - VK_F1 + 1 : vk;
     return key | ((mods & kKeyControl) ? FL_CTRL : 0) | ((mods & kKeyShift) ? FL_SHIFT : 0) |
            ((mods & kKeyAlt) ? FL_ALT : 0);
@@ -242,6 +242,9 @@ int TopWindow::handle(int event) {
       return 1;
     case FL_LEAVE:
       PostMessageA(nullptr, WM_NULL, 0, 0);  // the loop runs and its tracker sees the exit
+      return 1;
+    case FL_MOUSEWHEEL:
+      if (!gModal) InputWheel(-Fl::event_dy(), screen);  // FLTK counts towards the user
       return 1;
     case FL_KEYDOWN:
     case FL_KEYUP:
@@ -434,7 +437,7 @@ class FltkBackend : public Backend {
     fl_pop_clip();
   }
 
-  void Text(int x, int top, const std::string& text, const FontSpec& font, COLORREF color,
+  void Text(int x, int top, const std::string& text, const FontRequest& font, COLORREF color,
             const RECT& clip) override {
     if (!drawing_) return;
     PushClip(clip);
@@ -447,12 +450,12 @@ class FltkBackend : public Backend {
     fl_pop_clip();
   }
 
-  int TextWidth(const std::string& text, const FontSpec& font) override {
+  int TextWidth(const std::string& text, const FontRequest& font) override {
     fl_font(FlFont(font), std::max(font.height, 1));
     return static_cast<int>(fl_width(Cp1252ToUtf8(text).c_str()) + 0.5);
   }
 
-  FontMetrics Metrics(const FontSpec& font) override {
+  FontMetrics Metrics(const FontRequest& font) override {
     fl_font(FlFont(font), std::max(font.height, 1));
     int descent = fl_descent();
     return FontMetrics{fl_height() - descent, descent, static_cast<int>(fl_width("n") + 0.5)};

@@ -276,11 +276,17 @@ void HeadlessBackend::Run(const ScriptCommand& cmd) {
 int HeadlessBackend::MessageBox(HWND, const std::string& text, const std::string& caption,
                                 UINT type) {
   std::vector<int> buttons = ButtonsOf(type);
+  auto offers = [&buttons](int id) {
+    for (int b : buttons) {
+      if (b == id) return true;
+    }
+    return false;
+  };
+  // Without a scripted answer the user presses OK; a box without OK gets its default button.
   size_t defIndex = ((type & MB_DEFMASK) >> 8);
-  int result = buttons[defIndex < buttons.size() ? defIndex : 0];
+  int result = offers(IDOK) ? IDOK : buttons[defIndex < buttons.size() ? defIndex : 0];
   if (answer_) {
-    bool offered = false;
-    for (int b : buttons) offered = offered || b == answer_;
+    bool offered = offers(answer_);
     if (offered) {
       result = answer_;
     } else {

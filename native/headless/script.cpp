@@ -174,7 +174,7 @@ std::string ParseCommand(const std::vector<Token>& t, ScriptCommand* cmd) {
     if (args != 1 || t[1].quoted) return Arity(name, "needs one key such as Ctrl+Q");
     cmd->kind = CommandKind::kKey;
     cmd->text = t[1].text;
-    if (!ParseKeySpec(t[1].text, &cmd->virtualKey, &cmd->character, &cmd->modifiers)) {
+    if (!ParseKeyText(t[1].text, &cmd->virtualKey, &cmd->character, &cmd->modifiers)) {
       return "unknown key '" + t[1].text + "'";
     }
     return "";
@@ -198,11 +198,11 @@ std::string ParseCommand(const std::vector<Token>& t, ScriptCommand* cmd) {
 
 }  // namespace
 
-bool ParseKeySpec(const std::string& spec, int* virtualKey, char* character,
+bool ParseKeyText(const std::string& keyText, int* virtualKey, char* character,
                   uint32_t* modifiers) {
   static const std::pair<const char*, uint32_t> prefixes[] = {
       {"Ctrl+", kKeyControl}, {"Shft+", kKeyShift}, {"Shift+", kKeyShift}, {"Alt+", kKeyAlt}};
-  std::string rest = spec;
+  std::string rest = keyText;
   uint32_t mods = 0;
   for (bool again = true; again;) {
     again = false;

@@ -36,9 +36,9 @@ struct ParsedScript {
 
 ParsedScript ParseScript(const std::string& name, const std::string& utf8Text);
 
-// The virtual key and character of a key specification such as "Ctrl+Q", "Shft+Tab", "F5";
+// The virtual key and character of a key text such as "Ctrl+Q", "Shft+Tab", "F5";
 // false when it names no key.
-bool ParseKeySpec(const std::string& spec, int* virtualKey, char* character, uint32_t* modifiers);
+bool ParseKeyText(const std::string& keyText, int* virtualKey, char* character, uint32_t* modifiers);
 
 // The name of a message-box answer ("OK", "Cancel", ...), and back (0 when unknown).
 const char* AnswerName(int answer);

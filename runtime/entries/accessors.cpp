@@ -3,7 +3,6 @@
 #include "runtime/entries/accessors.h"
 
 #include <string>
-#include <vector>
 
 #include "runtime/image/codememory.h"
 #include "runtime/image/deferredlinks.h"
@@ -100,8 +99,9 @@ void ResolveDeferredLinks(BuiltinClassLookup findBuiltin) {
     // A member that resolves to nothing must not leave its sites jumping to chain offsets.
     if (target == nullptr) target = MissingEntryStub(("!" + link->name).c_str());
     // The chain was checked at load time; checking again keeps this walk safe on its own.
-    std::vector<bool> seen(code1.size);
-    if (target != nullptr && code1.bytes != nullptr && CheckChain(code1, link->head, seen).empty()) {
+    ClaimMap seen(code1.size);
+    if (target != nullptr && code1.bytes != nullptr && seen.ok() &&
+        CheckChain(code1, link->head, seen).empty()) {
       CodeWriteWindow window(code1.bytes, code1.size);
       if (window.ok()) PatchChain(code1, link->head, target);
     }

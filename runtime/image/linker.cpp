@@ -2,6 +2,7 @@
 // reporting stub rather than left pointing at the chain offsets stored in the operands.
 #include "runtime/image/linker.h"
 
+#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -18,14 +19,6 @@ bool Inside(ImageBlock block, uint64_t offset, uint64_t n) {
   return offset <= block.size && n <= block.size - offset;
 }
 
-// Every code1 word the linker writes belongs to exactly one record: a word that overlaps one
-// claimed before would be rewritten under a chain that is still being walked.
-bool ClaimWord(std::vector<bool>& seen, uint32_t offset) {
-  for (uint32_t i = offset; i < offset + 4; ++i)
-    if (seen[i]) return false;
-  for (uint32_t i = offset; i < offset + 4; ++i) seen[i] = true;
-  return true;
-}
 
 struct RecordCursor {
   ImageBlock code2;
@@ -73,7 +66,7 @@ void* ResolveName(const std::string& name, LinkTargets& targets, bool& deferred,
 }
 
 bool LinkCall(ImageBlock code1, RecordCursor& cursor, LinkTargets& targets,
-              std::vector<bool>& seen, std::string& message) {
+              ClaimMap& seen, std::string& message) {
   uint8_t head[4];
   uint8_t length = 0;
   char name[256];
@@ -105,7 +98,7 @@ bool LinkCall(ImageBlock code1, RecordCursor& cursor, LinkTargets& targets,
 }
 
 bool LinkData(ImageBlock code1, RecordCursor& cursor, uintptr_t data1Address,
-              std::vector<bool>& seen, std::string& message) {
+              ClaimMap& seen, std::string& message) {
   uint8_t offsetBytes[4];
   if (!cursor.Take(offsetBytes, 4)) {
     message = DamagedImageMessage(Where(cursor) + "the data fix-up record runs past the end of code2");
@@ -118,7 +111,7 @@ bool LinkData(ImageBlock code1, RecordCursor& cursor, uintptr_t data1Address,
                                   HexNumber(code1.size) + ")");
     return false;
   }
-  if (!ClaimWord(seen, offset)) {
+  if (!seen.ClaimWord(offset)) {
     message = DamagedImageMessage(Where(cursor) + "the data fix-up at code1 offset " +
                                   HexNumber(offset) + " overlaps a word already linked");
     return false;
@@ -130,12 +123,26 @@ bool LinkData(ImageBlock code1, RecordCursor& cursor, uintptr_t data1Address,
 
 }  // namespace
 
-std::string CheckChain(ImageBlock code1, uint32_t head, std::vector<bool>& seen) {
+// Every code1 word the linker writes belongs to exactly one record: a word that overlaps one
+// claimed before would be rewritten under a chain that is still being walked.
+ClaimMap::ClaimMap(uint32_t size) : flags_(static_cast<uint8_t*>(calloc(size + 4, 1))) {}
+
+ClaimMap::~ClaimMap() { free(flags_); }
+
+bool ClaimMap::ClaimWord(uint32_t offset) {
+  uint32_t claimed;
+  memcpy(&claimed, flags_ + offset, 4);
+  if (claimed != 0) return false;
+  memset(flags_ + offset, 1, 4);
+  return true;
+}
+
+std::string CheckChain(ImageBlock code1, uint32_t head, ClaimMap& seen) {
   for (uint32_t site = head; site != 0; site = ReadWord(code1.bytes + site)) {
     if (!Inside(code1, site, 4))
       return "has a call site at code1 offset " + HexNumber(site) + ", outside code1 (size " +
              HexNumber(code1.size) + ")";
-    if (!ClaimWord(seen, site)) return "reaches code1 offset " + HexNumber(site) + " a second time";
+    if (!seen.ClaimWord(site)) return "reaches code1 offset " + HexNumber(site) + " a second time";
   }
   return "";
 }
@@ -151,7 +158,11 @@ void PatchChain(ImageBlock code1, uint32_t head, const void* target) {
 
 bool LinkCode(ImageBlock code1, ImageBlock code2, uintptr_t data1Address, LinkTargets& targets,
               std::string& message) {
-  std::vector<bool> seen(code1.size);
+  ClaimMap seen(code1.size);
+  if (!seen.ok()) {
+    message = "The application could not be loaded because there is not enough memory to link it.";
+    return false;
+  }
   RecordCursor cursor{code2, 0, 0};
   while (cursor.position < code2.size) {
     cursor.recordStart = cursor.position;

@@ -7,7 +7,6 @@
 #pragma once
 #include <cstdint>
 #include <string>
-#include <vector>
 
 #include "runtime/image/blocks.h"
 
@@ -33,10 +32,26 @@ class LinkTargets {
 bool LinkCode(ImageBlock code1, ImageBlock code2, uintptr_t data1Address, LinkTargets& targets,
               std::string& message);
 
+// Which code1 bytes a record already writes (one byte flag per code1 byte; calloc'd, so the
+// pages of a large code1 cost nothing until touched).
+class ClaimMap {
+ public:
+  explicit ClaimMap(uint32_t size);
+  ~ClaimMap();
+  ClaimMap(const ClaimMap&) = delete;
+  ClaimMap& operator=(const ClaimMap&) = delete;
+  bool ok() const { return flags_ != nullptr; }
+  // Claims the 4 bytes at offset (inside the block); false when any of them was claimed.
+  bool ClaimWord(uint32_t offset);
+
+ private:
+  uint8_t* flags_;
+};
+
 // Makes every site of a chain (already checked) call target.
 void PatchChain(ImageBlock code1, uint32_t head, const void* target);
 // Checks a chain without writing: every site inside code1, no loop, no operand overlapping
-// another. Operand bytes are marked in seen (one flag per code1 byte, sized by the caller)
-// so that no two records can write the same bytes.
+// another. Operand bytes are claimed in seen (made for code1's size) so that no two records
+// can write the same bytes.
 // Returns "" or what is wrong.
-std::string CheckChain(ImageBlock code1, uint32_t head, std::vector<bool>& seen);
+std::string CheckChain(ImageBlock code1, uint32_t head, ClaimMap& seen);

@@ -5,7 +5,6 @@
 // WindowDescriptionReader, ReadWindowSlot.
 #pragma once
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <string_view>
 

@@ -2,6 +2,9 @@
 // reported, the source line and caret under the column.
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <sstream>
+
 #include "tests/amxc/harness.h"
 #include "tools/amxc/compiler.h"
 
@@ -67,6 +70,12 @@ const std::string kNewControl = InF("    Dim p As PushButton = New PushButton\n 
 const std::string kMenuItemClass =
     "MenuBar\n  Menu \"A\"\n    MenuItem mi \"Item\" As Window\n  End Menu\nEnd MenuBar\n";
 
+const std::string kFolderPath = InF("    Dim f As FolderItem = New FolderItem\n    f.AbsolutePath = \"x\"\n    Return 0");
+const std::string kDowncast =
+    "Class Base Inherits Object\nEnd Class\nClass Derived Inherits Base\nEnd Class\n"
+    "Module M\n  Sub S(b As Base)\n    Dim d As Derived = b\n  End Sub\nEnd Module\n";
+const std::string kCycle = "Class A Inherits B\nEnd Class\nClass B Inherits A\nEnd Class\n";
+
 const BadProgram kBadPrograms[] = {
     {"type mismatch", kTypeMismatch.c_str(), "test.amx:3:12: error: cannot use String as Integer"},
     {"unknown name", kUnknownName.c_str(), "test.amx:3:12: error: unknown name 'y'"},
@@ -108,6 +117,10 @@ const BadProgram kBadPrograms[] = {
      "test.amx:2:11: error: text holds a character with no Mac Roman byte (U+2603)"},
     {"New of a control class", kNewControl.c_str(), "test.amx:3:27: error: a PushButton cannot be made with New"},
     {"menu item class", kMenuItemClass.c_str(), "test.amx:3:27: error: 'Window' is not a MenuItem class"},
+    {"read-only built-in property", kFolderPath.c_str(),
+     "test.amx:4:7: error: property 'AbsolutePath' of FolderItem is read-only"},
+    {"superclass where a subclass is expected", kDowncast.c_str(), "test.amx:7:24: error: Base is not a Derived"},
+    {"class inheriting itself", kCycle.c_str(), "test.amx:1:18: error: class 'A' inherits itself"},
 };
 INSTANTIATE_TEST_SUITE_P(BadPrograms, Diagnostic, ::testing::ValuesIn(kBadPrograms));
 
@@ -162,6 +175,62 @@ TEST(Diagnostics, AMissingProjectFileIsReported) {
   EXPECT_FALSE(amxc::CompileProject(sources, "/nonexistent/p.amx", diags, out));
   ASSERT_EQ(diags.Headlines().size(), 1u);
   EXPECT_EQ(diags.Headlines()[0], "amxc: error: cannot read project file \"/nonexistent/p.amx\"");
+}
+
+}  // namespace
+}  // namespace amxctest
+
+namespace amxctest {
+namespace {
+
+// Every truncation of a real project, and the project with each line dropped in turn, either
+// compiles or is refused with messages; none may crash the compiler or pass silently broken.
+TEST(Robustness, DamagedProjectsAreRefusedWithMessages) {
+  std::ifstream in(AMXC_TEST_DIR "/programs/ear.amx");
+  std::stringstream text;
+  text << in.rdbuf();
+  std::vector<std::string> lines;
+  std::string line;
+  while (std::getline(text, line)) lines.push_back(line);
+  for (size_t cut = 0; cut < lines.size(); ++cut) {
+    std::string truncated, dropped;
+    for (size_t i = 0; i < lines.size(); ++i) {
+      if (i < cut) truncated += lines[i] + "\n";
+      if (i != cut) dropped += lines[i] + "\n";
+    }
+    for (const std::string& source : {truncated, dropped}) {
+      amxc::CompiledImage image;
+      std::string errors;
+      if (CompileOnly(source, image, &errors)) {
+        EXPECT_FALSE(image.image.code1.empty());
+      } else {
+        EXPECT_NE(errors.find("error: "), std::string::npos) << "line " << cut;
+      }
+    }
+  }
+}
+
+TEST(Robustness, DeepNestingIsRefusedNotACrash) {
+  std::string deep = std::string(5000, '(') + "1" + std::string(5000, ')');
+  auto errors = CompileErrors(InF("    Return " + deep));
+  ASSERT_FALSE(errors.empty());
+  EXPECT_NE(errors[0].find("error: nesting is too deep"), std::string::npos) << errors[0];
+  std::string negations;
+  for (int i = 0; i < 5000; ++i) negations += "Not ";
+  errors = CompileErrors(InF("    If " + negations + "True Then Return 1\n    Return 0"));
+  ASSERT_FALSE(errors.empty());
+  std::string chain = "1";
+  for (int i = 0; i < 20000; ++i) chain += " + 1";
+  errors = CompileErrors(InF("    Return " + chain));
+  ASSERT_FALSE(errors.empty());
+  EXPECT_NE(errors[0].find("error: expression is too long"), std::string::npos) << errors[0];
+  std::string ifs, ends;
+  for (int i = 0; i < 1000; ++i) {
+    ifs += "If True Then\n";
+    ends += "End If\n";
+  }
+  errors = CompileErrors(InF(ifs + ends + "    Return 0"));
+  ASSERT_FALSE(errors.empty());
 }
 
 }  // namespace

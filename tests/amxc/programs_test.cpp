@@ -190,6 +190,50 @@ const ProgramCase kPrograms[] = {
      "  End Function\n"
      "End Module\n",
      1},
+    {"methods and properties of built-in classes",
+     "Class K Inherits Object\n"
+     "End Class\n"
+     "Module M\n"
+     "  Function F() As Integer\n"
+     "    Dim r As Runtime = New Runtime\n"
+     "    Dim before As Integer = r.ObjectCount\n"
+     "    Dim k As K = New K\n"
+     "    Dim f As FolderItem = New FolderItem\n"
+     "    Return (r.ObjectCount - before) * 10 + Len(f.AbsolutePath)\n"
+     "  End Function\n"
+     "End Module\n",
+     20},
+    {"a method called on nil raises NilObjectException",
+     "Module M\n"
+     "  Function F() As Integer\n"
+     "    Dim r As Runtime\n"
+     "    Try\n"
+     "      Return r.ObjectCount\n"
+     "    Catch e As NilObjectException\n"
+     "      Return 9\n"
+     "    End Try\n"
+     "  End Function\n"
+     "End Module\n",
+     9},
+    {"a subclass is accepted where its superclass is expected",
+     "Class Base Inherits Object\n"
+     "  Dim v As Integer\n"
+     "End Class\n"
+     "Class Derived Inherits Base\n"
+     "  Dim w As Integer\n"
+     "End Class\n"
+     "Module M\n"
+     "  Function Sum(b As Base) As Integer\n"
+     "    Return b.v\n"
+     "  End Function\n"
+     "  Function F() As Integer\n"
+     "    Dim d As Derived = New Derived\n"
+     "    d.v = 5\n"
+     "    d.w = 6\n"
+     "    Return Sum(d) + d.w\n"
+     "  End Function\n"
+     "End Module\n",
+     11},
 };
 INSTANTIATE_TEST_SUITE_P(Programs, WholeProgramTest, ::testing::ValuesIn(kPrograms));
 
@@ -470,6 +514,16 @@ TEST(DoubleResults, ComeBackInST0) {
   EXPECT_DOUBLE_EQ(program->CallDouble("m.f"), 2.125);
 }
 
+TEST(Parameters, ABooleanIsItsLowByteOnly) {
+  std::string error;
+  auto program = LoadedProgram::Compile(
+      "Module M\n  Function F(b As Boolean) As Integer\n    If b = True Then Return 1\n    Return 0\n"
+      "  End Function\nEnd Module\n", &error);
+  ASSERT_TRUE(program) << error;
+  EXPECT_EQ(program->Call("m.f", {0xFFFFFF00u}), 0u);
+  EXPECT_EQ(program->Call("m.f", {0x00000080u}), 1u);
+}
+
 TEST(Parameters, DoublesTakeTwoWordsAndArgumentsAreLent) {
   std::string error;
   auto program = LoadedProgram::Compile(
@@ -520,6 +574,70 @@ TEST(WholeImage, LinksWithNoUnknownNames) {
     if (ui) pending += " " + name;
   }
   if (!pending.empty()) GTEST_SKIP() << "entries of the ui family not in the EntryTable yet:" << pending;
+}
+
+}  // namespace
+}  // namespace amxctest
+
+namespace amxctest {
+namespace {
+
+// Handlers called the way the runtime calls them: receiver first, then the event's
+// parameters. Controls and windows are stand-ins here (only the words the code reads).
+const char* kHandlers =
+    "Project\n"
+    "  Import \"" AMXC_TEST_DIR "/../../plugins/appearance/appearance.amxi\"\n"
+    "End Project\n"
+    "MenuBar\n"
+    "  Menu \"Strumenti\"\n"
+    "    MenuItem voce \"Voce 1\" Index 1\n"
+    "    MenuItem voce \"Voce 2\" Index 2\n"
+    "  End Menu\n"
+    "End MenuBar\n"
+    "Window w\n"
+    "  Control bb(1) As BevelButton\n"
+    "    Function MouseDown(X As Integer, Y As Integer) As Boolean\n"
+    "      Return Index = X And Self <> Nil And Y = 0\n"
+    "    End Function\n"
+    "  End Control\n"
+    "  Function KeyDown(Key As String) As Boolean\n"
+    "    Return Key = \"q\" And Me = Self\n"
+    "  End Function\n"
+    "  Function voce(index As Integer) As Boolean\n"
+    "    Return index = 2\n"
+    "  End Function\n"
+    "End Window\n";
+
+TEST(Handlers, ReadTheControlsWindowAndIndexWords) {
+  std::string error;
+  auto program = LoadedProgram::Compile(kHandlers, &error, /*loadClasses=*/false);
+  ASSERT_TRUE(program) << error;
+  uint32_t fakeControl[40] = {};
+  uint32_t fakeWindow[30] = {};
+  fakeControl[4] = reinterpret_cast<uint32_t>(fakeWindow);  // offset 16: the window
+  fakeControl[5] = 3;                                       // offset 20: the array index
+  uint32_t control = reinterpret_cast<uint32_t>(fakeControl);
+  EXPECT_EQ(program->Call("w.bb.mousedown", {control, 3, 0}) & 0xFF, 1u);
+  EXPECT_EQ(program->Call("w.bb.mousedown", {control, 2, 0}) & 0xFF, 0u);
+  fakeControl[4] = 0;
+  EXPECT_EQ(program->Call("w.bb.mousedown", {control, 3, 0}) & 0xFF, 0u);
+}
+
+TEST(Handlers, WindowEventsAndIndexedMenuHandlers) {
+  std::string error;
+  auto program = LoadedProgram::Compile(kHandlers, &error, /*loadClasses=*/false);
+  ASSERT_TRUE(program) << error;
+  uint32_t fakeWindow[30] = {};
+  uint32_t window = reinterpret_cast<uint32_t>(fakeWindow);
+  StringRecord* q = MakeStringFromC("Q");
+  StringRecord* z = MakeStringFromC("z");
+  EXPECT_EQ(program->Call("w.keydown", {window, reinterpret_cast<uint32_t>(q)}) & 0xFF, 1u);
+  EXPECT_EQ(program->Call("w.keydown", {window, reinterpret_cast<uint32_t>(z)}) & 0xFF, 0u);
+  EXPECT_EQ(q->refCount, 1);  // lent, not kept
+  UnlockString(q);
+  UnlockString(z);
+  EXPECT_EQ(program->Call("w.voce", {window, 2}) & 0xFF, 1u);
+  EXPECT_EQ(program->Call("w.voce", {window, 1}) & 0xFF, 0u);
 }
 
 }  // namespace

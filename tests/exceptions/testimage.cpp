@@ -2,6 +2,7 @@
 #include "tests/exceptions/testimage.h"
 
 #include <cstdlib>
+#include <filesystem>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/wait.h>
@@ -134,13 +135,24 @@ std::string FreshDirectory() {
   return dir != nullptr ? std::string(dir) + "/" : std::string();
 }
 
+ScopedDirectory::~ScopedDirectory() {
+  std::error_code ignored;
+  std::filesystem::remove_all(path_, ignored);
+}
+
 bool LoadImage(const imagekit::Image& image, const std::vector<TestRoutine>& routines,
                bool callEntry, LoadedImage* out) {
   std::string dir = FreshDirectory();
+  ScopedDirectory removed(dir);
   imagekit::WriteDatFiles(image, dir);
+  return LoadImageFrom(dir, routines, callEntry, out);
+}
+
+bool LoadImageFrom(const std::string& directory, const std::vector<TestRoutine>& routines,
+                   bool callEntry, LoadedImage* out) {
   TestTargets targets(routines);
   ImageLoadRequest request;
-  request.developmentDir = dir;
+  request.developmentDir = directory;
   request.targets = &targets;
   request.callEntry = callEntry;
   bool loaded = LoadAndRunImage(request);

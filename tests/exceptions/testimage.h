@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "tools/imagekit/imagekit.h"
@@ -76,6 +77,9 @@ struct LoadedImage {
 // unless callEntry). False with a test failure recorded when loading fails.
 bool LoadImage(const imagekit::Image& image, const std::vector<TestRoutine>& routines,
                bool callEntry, LoadedImage* out);
+// The same from .dat files already written into directory.
+bool LoadImageFrom(const std::string& directory, const std::vector<TestRoutine>& routines,
+                   bool callEntry, LoadedImage* out);
 // Turns the image's class table into class records (LoadImageClasses).
 bool LoadClasses(const LoadedImage& image);
 
@@ -88,6 +92,18 @@ struct ChildResult {
 };
 ChildResult RunInChild(const std::function<void()>& body);
 
+// A new private directory under /tmp (with a trailing slash).
 std::string FreshDirectory();
+// Removes a directory and everything in it when the scope ends.
+class ScopedDirectory {
+ public:
+  explicit ScopedDirectory(std::string path) : path_(std::move(path)) {}
+  ~ScopedDirectory();
+  ScopedDirectory(const ScopedDirectory&) = delete;
+  ScopedDirectory& operator=(const ScopedDirectory&) = delete;
+
+ private:
+  std::string path_;
+};
 
 }  // namespace testimage

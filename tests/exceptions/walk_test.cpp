@@ -205,11 +205,12 @@ uint32_t EmitEndRaiser(imagekit::ImageBuilder& b, WalkImage& w) {
 // TemporaryRaiser: RuntimeRaiseException(TestNewNil()) with the argument marked as a
 // temporary object (kind 2, operand 0); `padding` extra words change where the realigning
 // entry finds its arguments.
-imagekit::CodeLabel EmitTemporaryRaiser(imagekit::ImageBuilder& b, int padding) {
+imagekit::CodeLabel EmitTemporaryRaiser(imagekit::ImageBuilder& b, WalkImage& w, int padding) {
   FunctionWriter f(b);
   imagekit::CodeLabel label = b.NewCodeLabel();
   b.BindCode(label);
   f.Begin(4);
+  f.StoreEbpTo(w.frameCell.label);                          // mov [frameCell], ebp
   for (int i = 0; i < padding; ++i) f.Code({0x6A, 0x00});  // push 0
   f.CallEntry("TestNewNil");                                // call TestNewNil
   f.Code({0x50});                                           // push eax
@@ -242,7 +243,7 @@ WalkImage BuildWalkImage() {
   imagekit::CodeLabel malformedThrower = EmitThrower(b, w, {{3}, {9}}, true);
   EmitCatcher(b, w, malformedThrower, kRuntimeIndex, 2, {}, false, false, &w.malformedOuter);
   for (int padding = 0; padding < 4; ++padding) {
-    imagekit::CodeLabel raiser = EmitTemporaryRaiser(b, padding);
+    imagekit::CodeLabel raiser = EmitTemporaryRaiser(b, w, padding);
     EmitCatcher(b, w, raiser, kRuntimeIndex, 1, {}, false, false, &w.temporaryRaisers[padding]);
   }
   w.functionCell = {b.NewDataLabel(), 0};

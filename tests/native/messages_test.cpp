@@ -1,6 +1,7 @@
 // Message semantics the runtime relies on: sent messages run at once and posted ones in
 // order, paint coalescing, activation and focus, capture, and the pointer and window under it
 // following the script.
+#include "native/core/input.h"
 #include "tests/native/native_fixture.h"
 
 namespace native_test {
@@ -145,7 +146,9 @@ TEST_F(MessagesTest, CaptureGetsTheButtonReleasedOutsideIt) {
   MSG msg;
   while (GetMessageA(&msg, nullptr, 0, 0)) {
     if (msg.message == WM_LBUTTONDOWN) SetCapture(msg.hwnd);
-    if (msg.message == WM_LBUTTONUP) EXPECT_EQ(GetCapture(), a);
+    if (msg.message == WM_LBUTTONUP) {
+      EXPECT_EQ(GetCapture(), a);
+    }
     DispatchMessageA(&msg);
     if (msg.message == WM_LBUTTONUP) ReleaseCapture();
   }
@@ -334,6 +337,32 @@ TEST_F(ScriptEndTest, ASecondQuickClickIsADoubleClickOnlyForClassesThatAskForIt)
   }
   EXPECT_EQ(downs, std::vector<UINT>({WM_LBUTTONDOWN, WM_LBUTTONDBLCLK, WM_LBUTTONDOWN,
                                        WM_LBUTTONDOWN}));
+}
+
+}  // namespace
+}  // namespace native_test
+
+namespace native_test {
+namespace {
+
+class WheelTest : public NativeTest {};
+
+TEST_F(WheelTest, TheWheelGoesToTheFocusInNotchesOfOneHundredTwenty) {
+  Script("");
+  HWND a = TopLevel("A", 10, 10, 100, 100);
+  native::InputWheel(-2, POINT{500, 500});  // towards the user, pointer outside
+  MSG msg;
+  bool seen = false;
+  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE) && msg.message != WM_QUIT) {
+    if (msg.message == WM_MOUSEWHEEL) {
+      seen = true;
+      EXPECT_EQ(msg.hwnd, a);
+      EXPECT_EQ(static_cast<SHORT>(HIWORD(msg.wParam)), -240);
+      EXPECT_EQ(GET_X_LPARAM(msg.lParam), 500);  // screen coordinates
+    }
+    DispatchMessageA(&msg);
+  }
+  EXPECT_TRUE(seen);
 }
 
 }  // namespace

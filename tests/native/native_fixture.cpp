@@ -1,4 +1,5 @@
-// The shared fixture of the native layer's tests (see native_fixture.h).
+// The shared fixture of the native layer's tests (see native_fixture.h): a fresh window
+// manager per test on a headless backend, and a logging window class.
 #include "tests/native/native_fixture.h"
 
 #include <map>

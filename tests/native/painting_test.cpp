@@ -20,7 +20,7 @@ class RecordingBackend : public native::HeadlessBackend {
            std::min(r.bottom, clip.bottom)};
     if (a.right > a.left && a.bottom > a.top) fills.push_back(Fill{a, color});
   }
-  void Text(int x, int top, const std::string& text, const native::FontSpec&, COLORREF,
+  void Text(int x, int top, const std::string& text, const native::FontRequest&, COLORREF,
             const RECT&) override {
     texts.push_back(text + "@" + std::to_string(x) + "," + std::to_string(top));
   }

@@ -1,5 +1,5 @@
 // The headless script: every malformed line is refused with its line number and reason, key
-// specifications read as the runtime writes shortcuts, message boxes take the scripted answer
+// texts read as the runtime writes shortcuts, message boxes take the scripted answer
 // and print their line, dumps describe the screen, expectations check the last output.
 #include <cstdlib>
 
@@ -63,9 +63,9 @@ TEST(ScriptParse, CommentsBlankLinesEscapesAndUtf8) {
   EXPECT_EQ(parsed.commands[2].x, -3);
 }
 
-TEST(ScriptParse, KeySpecificationsReadLikeTheRuntimesShortcutTexts) {
+TEST(ScriptParse, KeyTextsReadLikeTheRuntimesShortcuts) {
   struct Case {
-    const char* spec;
+    const char* keyText;
     int vk;
     char ch;
     uint32_t mods;
@@ -85,10 +85,10 @@ TEST(ScriptParse, KeySpecificationsReadLikeTheRuntimesShortcutTexts) {
     int vk = 0;
     char ch = 1;
     uint32_t mods = 99;
-    ASSERT_TRUE(native::ParseKeySpec(c.spec, &vk, &ch, &mods)) << c.spec;
-    EXPECT_EQ(vk, c.vk) << c.spec;
-    EXPECT_EQ(ch, c.ch) << c.spec;
-    EXPECT_EQ(mods, c.mods) << c.spec;
+    ASSERT_TRUE(native::ParseKeyText(c.keyText, &vk, &ch, &mods)) << c.keyText;
+    EXPECT_EQ(vk, c.vk) << c.keyText;
+    EXPECT_EQ(ch, c.ch) << c.keyText;
+    EXPECT_EQ(mods, c.mods) << c.keyText;
   }
 }
 
@@ -100,12 +100,14 @@ TEST_F(ScriptRunTest, MessageBoxesTakeTheScriptedAnswerOnceAndPrintTheirLine) {
   EXPECT_EQ(MessageBoxA(nullptr, "Salvare?\r\nDue righe", "Armonix", MB_YESNO), IDNO);
   EXPECT_EQ(MessageBoxA(nullptr, "Again", "Armonix", MB_YESNO | MB_DEFBUTTON2), IDNO);
   EXPECT_EQ(MessageBoxA(nullptr, "Plain", nullptr, MB_OK), IDOK);
-  EXPECT_EQ(MessageBoxA(nullptr, "Failed Assertion: 3", "", MB_OKCANCEL | MB_DEFBUTTON2 | MB_ICONERROR), IDCANCEL);
+  EXPECT_EQ(MessageBoxA(nullptr, "Failed Assertion: 3", "", MB_OKCANCEL | MB_DEFBUTTON2 | MB_ICONERROR), IDOK);
+  EXPECT_EQ(MessageBoxA(nullptr, "Rispondi", "", MB_YESNO | MB_DEFBUTTON2), IDNO);
   EXPECT_EQ(Out(),
             "msgbox \"Armonix\" \"Salvare?\\nDue righe\" -> No\n"
             "msgbox \"Armonix\" \"Again\" -> No\n"
             "msgbox \"Error\" \"Plain\" -> OK\n"
-            "msgbox \"\" \"Failed Assertion: 3\" -> Cancel\n");
+            "msgbox \"\" \"Failed Assertion: 3\" -> OK\n"
+            "msgbox \"\" \"Rispondi\" -> No\n");
 }
 
 TEST_F(ScriptRunTest, AnAnswerTheBoxDoesNotOfferFallsBackToItsDefault) {

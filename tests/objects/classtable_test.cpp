@@ -328,6 +328,21 @@ TEST(ClassTable, DamagedTablesAreRefusedWithAMessage) {
   EXPECT_FALSE(LoadImageClasses(block, block.size + 100, &error));
 }
 
+TEST(ClassTable, SuperclassLoopIsRefused) {
+  TableBuilder t;
+  ClassDef a, b;
+  a.name = "A";
+  a.superclass = 1;
+  b.name = "B";
+  b.superclass = 0;
+  t.builder.AddClass(a);
+  t.builder.AddClass(b);
+  std::string error;
+  EXPECT_FALSE(Load(t.Finish(), &error));
+  EXPECT_EQ(error, "class descriptor 0: superclass chain loops");
+  EXPECT_EQ(ImageClass(0), nullptr);
+}
+
 TEST(ClassTable, OversizedInstanceIsRefused) {
   TableBuilder t;
   ClassDef def;

@@ -54,7 +54,7 @@ void EmitHandler(imagekit::ImageBuilder& b, CodeLabel label, uint8_t code, const
   if (o.testRoutines) ReportEvent(f, code);
   if (code == kOpened && o.quitInOpen) {
     f.CallEntry("ApplicationQuit");  // call ApplicationQuit
-    ReportEvent(f, kAfterQuit);
+    if (o.testRoutines) ReportEvent(f, kAfterQuit);
   }
   if (code == kOpened && o.nilInOpen) f.CallEntry("RuntimeNilObject");  // call RuntimeNilObject
   if (code == kOpened && o.faultInOpen) f.Code({0xA1, 0x00, 0x00, 0x00, 0x00});  // mov eax, [0]

@@ -52,7 +52,9 @@ AppOptions WithoutTestRoutines() {
 }
 
 TEST(Binary, RunsAnImageInDevelopmentModeToACleanExit) {
-  ProgramResult result = RunProgram(DevelopmentDirectory(WithoutTestRoutines()), AMX_RUNTIME_EXE, "a.txt");
+  std::string dir = DevelopmentDirectory(WithoutTestRoutines());
+  testimage::ScopedDirectory removed(dir);
+  ProgramResult result = RunProgram(dir, AMX_RUNTIME_EXE, "a.txt");
   EXPECT_EQ(result.exitCode, 0);
   EXPECT_EQ(result.output, "");
 }
@@ -62,6 +64,7 @@ TEST(Binary, QuittingAnMdiApplicationEndsCleanlyInBothBackends) {
   options.mdi = true;
   options.quitInOpen = true;
   std::string dir = DevelopmentDirectory(options);
+  testimage::ScopedDirectory removed(dir);
   for (const char* backend : {"headless", "fltk"}) {
     SCOPED_TRACE(backend);
     if (std::string(backend) == "fltk" && std::system("command -v xvfb-run >/dev/null") != 0) {
@@ -75,6 +78,7 @@ TEST(Binary, QuittingAnMdiApplicationEndsCleanlyInBothBackends) {
 
 TEST(Binary, RunsAStandaloneExecutable) {
   std::string dir = testimage::FreshDirectory();
+  testimage::ScopedDirectory removed(dir);
   std::string program = dir + "app";
   imagekit::WriteExecutable(BuildApplicationImage(WithoutTestRoutines()), AMX_RUNTIME_EXE, program);
   ProgramResult result = RunProgram(dir, program, "\"my file.txt\"");
@@ -85,7 +89,9 @@ TEST(Binary, RunsAStandaloneExecutable) {
 TEST(Binary, UnhandledExceptionShowsTheProjectMessageAndExitsWithZero) {
   AppOptions options = WithoutTestRoutines();
   options.nilInOpen = true;
-  ProgramResult result = RunProgram(DevelopmentDirectory(options), AMX_RUNTIME_EXE, "");
+  std::string dir = DevelopmentDirectory(options);
+  testimage::ScopedDirectory removed(dir);
+  ProgramResult result = RunProgram(dir, AMX_RUNTIME_EXE, "");
   EXPECT_EQ(result.exitCode, 0);
   EXPECT_EQ(result.output,
             "msgbox \"Message\" \"Un'eccezione della classe NilObjectException non \xC3\xA8 stata "
@@ -96,7 +102,9 @@ TEST(Binary, UnhandledExceptionInMdiModeUsesTheApplicationCaption) {
   AppOptions options = WithoutTestRoutines();
   options.nilInOpen = true;
   options.mdi = true;
-  ProgramResult result = RunProgram(DevelopmentDirectory(options), AMX_RUNTIME_EXE, "");
+  std::string dir = DevelopmentDirectory(options);
+  testimage::ScopedDirectory removed(dir);
+  ProgramResult result = RunProgram(dir, AMX_RUNTIME_EXE, "");
   EXPECT_EQ(result.exitCode, 0);
   EXPECT_EQ(result.output.rfind("msgbox \"Mia applicazione\" \"Un'eccezione", 0), 0u) << result.output;
 }
@@ -104,7 +112,9 @@ TEST(Binary, UnhandledExceptionInMdiModeUsesTheApplicationCaption) {
 TEST(Binary, ProcessorFaultIsReportedAndNeverReportedAsSuccess) {
   AppOptions options = WithoutTestRoutines();
   options.faultInOpen = true;
-  ProgramResult result = RunProgram(DevelopmentDirectory(options), AMX_RUNTIME_EXE, "");
+  std::string dir = DevelopmentDirectory(options);
+  testimage::ScopedDirectory removed(dir);
+  ProgramResult result = RunProgram(dir, AMX_RUNTIME_EXE, "");
   EXPECT_NE(result.exitCode, 0);
   EXPECT_NE(result.output.find("Unhandled Exception\nUnhandled exception: c0000005\n"
                                "At address:          "),
@@ -113,7 +123,9 @@ TEST(Binary, ProcessorFaultIsReportedAndNeverReportedAsSuccess) {
 }
 
 TEST(Binary, MissingImageIsReportedAndExitsWithZero) {
-  ProgramResult result = RunProgram(testimage::FreshDirectory(), AMX_RUNTIME_EXE, "");
+  std::string dir = testimage::FreshDirectory();
+  testimage::ScopedDirectory removed(dir);
+  ProgramResult result = RunProgram(dir, AMX_RUNTIME_EXE, "");
   EXPECT_EQ(result.exitCode, 0);
   EXPECT_NE(result.output.find("msgbox \"Message\" \"The application could not be loaded"),
             std::string::npos)

@@ -123,9 +123,11 @@ struct RunSetup {
 };
 
 ChildResult RunApplication(const RunSetup& setup) {
-  imagekit::Image image = BuildApplicationImage(setup.app);
-  std::string scriptPath = FreshDirectory() + "script.txt";
+  std::string scriptDir = FreshDirectory();
+  imagekit::WriteDatFiles(BuildApplicationImage(setup.app), scriptDir);
+  std::string scriptPath = scriptDir + "script.txt";
   std::ofstream(scriptPath) << setup.script;
+  ScopedDirectory removed(scriptDir);
   return RunInChild([&] {
     setenv("ARMONIX_NATIVE", "headless", 1);
     setenv("ARMONIX_SCRIPT", scriptPath.c_str(), 1);
@@ -133,7 +135,7 @@ ChildResult RunApplication(const RunSetup& setup) {
     for (const auto& [title, refuses] : setup.windows) OpenTestWindow(title, refuses);
     CurrentRun().commandLineTail = setup.tail;
     LoadedImage loaded;
-    LoadImage(image, kRoutines, true, &loaded);
+    LoadImageFrom(scriptDir, kRoutines, true, &loaded);
     std::printf("returned\n");
   });
 }
@@ -259,7 +261,9 @@ TEST(Run, AssertionDialogShowsItsTextAndHonoursTheAnswer) {
   const AnswerCase cases[] = {{"OK", true}, {"Cancel", false}};
   for (const AnswerCase& c : cases) {
     SCOPED_TRACE(c.answer);
-    std::string scriptPath = FreshDirectory() + "script.txt";
+    std::string scriptDir = FreshDirectory();
+    ScopedDirectory removed(scriptDir);
+    std::string scriptPath = scriptDir + "script.txt";
     std::ofstream(scriptPath) << "answer " << c.answer << "\n";
     ChildResult result = RunInChild([&] {
       setenv("ARMONIX_NATIVE", "headless", 1);
@@ -276,6 +280,20 @@ TEST(Run, AssertionDialogShowsItsTextAndHonoursTheAnswer) {
         " RuntimeMain : 466\" -> " + std::string(c.answer) + "\n";
     EXPECT_EQ(result.output, expected + (c.continues ? "continued\n" : ""));
   }
+}
+
+TEST(Run, ADescriptorOutsideTheImageIsRefusedWithAMessage) {
+  ChildResult result = RunInChild([] {
+    setenv("ARMONIX_NATIVE", "headless", 1);
+    unsetenv("ARMONIX_SCRIPT");
+    uint32_t notADescriptor[4] = {1000000, 0, 0, 0};
+    RuntimeInit(notADescriptor);
+    std::printf("went on\n");
+  });
+  EXPECT_EQ(result.exitCode, 0);
+  EXPECT_EQ(result.output,
+            "msgbox \"Message\" \"The application could not be started because its image is "
+            "damaged: the application descriptor lies outside data1\" -> OK\n");
 }
 
 TEST(Run, OutOfMemoryEndsDrawingTellsTheDebugHookAndExitsWithZero) {

@@ -1055,7 +1055,10 @@ class FunctionCompiler {
     if (Local* local = FindLocal(e.text)) {
       if (local->type.kind == TypeKind::kArray) Fail(e.pos, "array '" + e.text + "' needs an index");
       if (local->type.kind == TypeKind::kDouble) a_.fld(ax::qword_ptr(ax::ebp, local->slot));
+      // A Boolean from the runtime is one byte: the rest of its argument word may be anything.
+      else if (local->param && local->type.kind == TypeKind::kBoolean) a_.movzx(ax::eax, ax::byte_ptr(ax::ebp, local->slot));
       else a_.mov(ax::eax, Slot(local->slot));
+      if (local->param && local->type.kind == TypeKind::kBoolean) NormaliseBool();
       return Val{local->type};
     }
     if (SameName(e.text, "index") && fn_.kind == FunctionKind::kControlHandler) {

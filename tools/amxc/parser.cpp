@@ -613,6 +613,7 @@ class Parser {
 
   StmtPtr Statement() {
     SourcePos at = Cur().pos;
+    NestingGuard guard(*this, at);
     if (AcceptWord("dim")) return DimStatement(at);
     if (AcceptWord("if")) return IfStatement(at);
     if (AcceptWord("select")) return SelectStatement(at);
@@ -844,24 +845,45 @@ class Parser {
     return expr;
   }
 
-  ExprPtr Expression() { return OrExpr(); }
+  // Nesting is limited so that a pathological source cannot exhaust the compiler's stack.
+  static constexpr int kMaxNesting = 200;
+  struct NestingGuard {
+    NestingGuard(Parser& p, const SourcePos& at) : parser(p) {
+      if (++parser.nesting_ > kMaxNesting) {
+        --parser.nesting_;
+        parser.Fail(at, "nesting is too deep");
+      }
+    }
+    ~NestingGuard() { --parser.nesting_; }
+    Parser& parser;
+  };
+
+  ExprPtr Expression() {
+    NestingGuard guard(*this, Cur().pos);
+    return OrExpr();
+  }
   ExprPtr OrExpr() {
     ExprPtr left = AndExpr();
+    int terms = 0;
     while (IsWord("or")) {
       const Token& op = Next();
+      if (++terms > kMaxNesting) Fail(op.pos, "expression is too long");
       left = Binary(op, std::move(left), AndExpr());
     }
     return left;
   }
   ExprPtr AndExpr() {
     ExprPtr left = NotExpr();
+    int terms = 0;
     while (IsWord("and")) {
       const Token& op = Next();
+      if (++terms > kMaxNesting) Fail(op.pos, "expression is too long");
       left = Binary(op, std::move(left), NotExpr());
     }
     return left;
   }
   ExprPtr NotExpr() {
+    NestingGuard guard(*this, Cur().pos);
     if (IsWord("not")) {
       auto expr = NewExpr(ExprKind::kUnary, Next().pos);
       expr->text = "not";
@@ -881,29 +903,36 @@ class Parser {
   }
   ExprPtr Concat() {
     ExprPtr left = Additive();
+    int terms = 0;
     while (IsSymbol("&")) {
       const Token& op = Next();
+      if (++terms > kMaxNesting) Fail(op.pos, "expression is too long");
       left = Binary(op, std::move(left), Additive());
     }
     return left;
   }
   ExprPtr Additive() {
     ExprPtr left = Multiplicative();
+    int terms = 0;
     while (IsSymbol("+") || IsSymbol("-")) {
       const Token& op = Next();
+      if (++terms > kMaxNesting) Fail(op.pos, "expression is too long");
       left = Binary(op, std::move(left), Multiplicative());
     }
     return left;
   }
   ExprPtr Multiplicative() {
     ExprPtr left = Unary();
+    int terms = 0;
     while (IsSymbol("*") || IsSymbol("/") || IsSymbol("\\") || IsWord("mod")) {
       const Token& op = Next();
+      if (++terms > kMaxNesting) Fail(op.pos, "expression is too long");
       left = Binary(op, std::move(left), Unary());
     }
     return left;
   }
   ExprPtr Unary() {
+    NestingGuard guard(*this, Cur().pos);
     if (IsSymbol("-")) {
       const Token& op = Next();
       // -2147483648 is one literal.
@@ -1011,6 +1040,7 @@ class Parser {
   Program& program_;
   std::vector<Token> tokens_;
   size_t pos_ = 0;
+  int nesting_ = 0;
 };
 
 }  // namespace

@@ -1,14 +1,15 @@
 // The image kit: builds an application image in memory (code1 with call-link chains, code2
 // link records, data1 records, data2 relocation entries), writes it as the four development
 // files or as a standalone executable, and reads any image back for inspection.
-// Entry points: ImageBuilder (writing), ReadImageFile/ReadImageDirectory/DecodeImage (reading).
+// Entry points: ImageBuilder (writing), ReadImageFile/ReadImageDirectory, DecodeLinkRecords,
+// DecodeRelocations and DecodeData (reading).
 //
 // Typical use by a compiler:
 //   imagekit::ImageBuilder b;
 //   imagekit::CodeLabel main = b.NewCodeLabel();
 //   b.BindCode(main);                               // main starts here
 //   b.EmitCode({0x55});                             // push ebp
-//   b.EmitDataAddress(0x68, b.AddStringLiteral("Hi")); // push imm32 (literal's address)
+//   b.EmitDataAddress({0x68}, b.AddStringLiteral("Hi")); // push imm32: the literal
 //   b.EmitEntryCall("RuntimeInit");                 // call through a linked chain
 //   b.EmitCode({0x5D, 0xC3});                       // pop ebp; ret
 //   b.SetEntryFunction(main);

@@ -1,7 +1,7 @@
 #!/bin/sh
 # The demo on the FLTK backend under a virtual X server: xdotool moves the pointer over the
-# button and clicks it; the demo must report the move and the button's command. A
-# screenshot goes to the build directory. Usage: fltk_demo_test.sh DEMO XSHOT OUTDIR
+# button and clicks it, then chooses File/Saluta and answers its message box; the demo must
+# report the move and both commands. A screenshot goes to the build directory. Usage: fltk_demo_test.sh DEMO XSHOT OUTDIR
 set -u
 demo=$1 xshot=$2 outdir=$3
 for tool in xvfb-run xdotool; do
@@ -22,6 +22,18 @@ xvfb-run -a -s "-screen 0 1024x768x24" sh -c '
   xdotool click 1
   sleep 3
   "$3" "$4/fltk_demo.ppm"
+  xdotool mousemove --window "$wid" 15 9 click 1
+  sleep 3
+  xdotool mousemove --window "$wid" 30 31 click 1
+  sleep 4
+  # The message box has no window manager to give it the keyboard: press its OK button,
+  # the only button, at the bottom right.
+  dlg=$(xdotool search --name "^Armonix\$" | head -n 1)
+  if [ -n "$dlg" ]; then
+    eval "$(xdotool getwindowgeometry --shell "$dlg")"
+    xdotool mousemove --window "$dlg" $((WIDTH - 30)) $((HEIGHT - 22)) click 1
+  fi
+  sleep 3
   xdotool key --window "$wid" ctrl+q 2>/dev/null
   for i in $(seq 60); do kill -0 $pid 2>/dev/null || break; sleep 1; done
   kill $pid 2>/dev/null
@@ -30,6 +42,7 @@ xvfb-run -a -s "-screen 0 1024x768x24" sh -c '
 status=0
 grep -q '^mouse ' "$log" || { echo "the demo saw no pointer move"; status=1; }
 grep -q '^command 1001$' "$log" || { echo "the demo saw no WM_COMMAND from its button"; status=1; }
+grep -q '^command 2001$' "$log" || { echo "the demo saw no WM_COMMAND from its menu"; status=1; }
 [ -s "$outdir/fltk_demo.ppm" ] || { echo "no screenshot was taken"; status=1; }
 cat "$log"
 exit $status
