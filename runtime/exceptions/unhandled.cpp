@@ -14,6 +14,7 @@
 #include "runtime/exceptions/exceptions.h"
 #include "runtime/objects/objects.h"
 #include "runtime/objects/strings.h"
+#include "runtime/startup/message.h"
 #include "runtime/startup/projectsettings.h"
 #include "runtime/startup/services.h"
 
@@ -102,8 +103,7 @@ void ReportUnhandledException(ObjectHeader* exception) {
     return;
   }
   std::string text = UnhandledExceptionText(exception);
-  std::string caption = MessageBoxCaption();
-  MessageBoxA(nullptr, text.c_str(), caption.c_str(), MB_OK | MB_ICONINFORMATION);
+  ShowRuntimeMessage(text);
   DestroyServiceObjects();
   EndProcess();
 }

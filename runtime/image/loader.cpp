@@ -15,6 +15,7 @@
 #include "runtime/image/linker.h"
 #include "runtime/image/missingentry.h"
 #include "runtime/image/relocator.h"
+#include "runtime/startup/message.h"
 
 namespace {
 
@@ -90,7 +91,7 @@ bool Prepare(const ImageLoadRequest& request, ImageBlocks& blocks, uintptr_t& en
 }  // namespace
 
 void ShowLoaderMessage(const std::string& text) {
-  MessageBoxA(nullptr, text.c_str(), "Message", MB_OK | MB_ICONINFORMATION);
+  ShowRuntimeMessage(text);
 }
 
 bool LoadAndRunImage(const ImageLoadRequest& request) {

@@ -3,7 +3,6 @@
 target_sources(armonixrt PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/stringcompare.cpp
   ${CMAKE_CURRENT_LIST_DIR}/stringdbcs.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/stringencoding.cpp
   ${CMAKE_CURRENT_LIST_DIR}/stringformat.cpp
   ${CMAKE_CURRENT_LIST_DIR}/stringfunctions.cpp
   ${CMAKE_CURRENT_LIST_DIR}/stringnumber.cpp

@@ -42,14 +42,29 @@ std::vector<std::string> DocumentTokens(std::string_view tail) {
   return tokens;
 }
 
+namespace {
+
+// A tail cannot carry a double quote inside a quoted token, nor one that opens a token: the
+// token would end there and the rest of the argument would become further documents. Such
+// quotes are dropped so that the argument still arrives as one document.
+std::string TailForm(std::string_view argument, bool* quote) {
+  *quote = argument.empty() || argument.find_first_of(" \t") != std::string_view::npos;
+  std::string form(argument);
+  if (*quote || (!form.empty() && form[0] == '"')) std::erase(form, '"');
+  return form;
+}
+
+}  // namespace
+
 std::string JoinCommandLine(int argc, const char* const* argv) {
   std::string line;
   for (int i = 0; i < argc; ++i) {
     std::string_view argument = argv[i] != nullptr ? argv[i] : "";
     if (i > 0) line.push_back(' ');
-    bool quote = argument.empty() || argument.find_first_of(" \t") != std::string_view::npos;
+    bool quote = false;
+    std::string form = TailForm(argument, &quote);
     if (quote) line.push_back('"');
-    line.append(argument);
+    line.append(form);
     if (quote) line.push_back('"');
   }
   return line;

@@ -21,6 +21,7 @@
 #include "runtime/startup/folderitem.h"
 #include "runtime/startup/hooks.h"
 #include "runtime/startup/mdiframe.h"
+#include "runtime/startup/message.h"
 #include "runtime/startup/projectsettings.h"
 #include "runtime/startup/runstate.h"
 
@@ -53,7 +54,7 @@ bool LocateDescriptor(const void* descriptor, DataBlock* block, uint32_t* offset
 
 [[noreturn]] void RefuseApplication(const std::string& detail) {
   std::string text = "The application could not be started because its image is damaged: " + detail;
-  MessageBoxA(nullptr, text.c_str(), "Message", MB_OK | MB_ICONINFORMATION);
+  ShowRuntimeMessage(text);
   std::fflush(nullptr);
   _exit(0);
 }

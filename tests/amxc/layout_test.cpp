@@ -185,6 +185,17 @@ TEST_F(Layout, EveryFunctionOfTheExampleProject) {
   Check(image);
 }
 
+// Handlers of the program's own classes follow the same layout (the demo project's
+// application class, with a parameter, fields and MsgBox calls).
+TEST_F(Layout, EveryHandlerOfTheDemoProject) {
+  amxc::CompiledImage image;
+  std::string errors;
+  ASSERT_TRUE(CompileOnly(ReadFile(AMXC_TEST_DIR "/../../demo/demo.amx"), image, &errors)) << errors;
+  EXPECT_EQ(image.functions.count("demo.open"), 1u);
+  EXPECT_EQ(image.functions.count("demo.opendocument"), 1u);
+  Check(image);
+}
+
 TEST_F(Layout, EveryConstruct) {
   amxc::CompiledImage image;
   std::string errors;

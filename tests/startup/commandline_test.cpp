@@ -62,6 +62,23 @@ TEST(CommandLine, ArgumentsJoinWithQuotesWhereTheyHoldBlanks) {
   EXPECT_EQ(CommandLineTail(JoinCommandLine(4, argv)), "a \"my file\" \"\"");
 }
 
+TEST(CommandLine, QuotesThatTheTailCannotCarryAreDropped) {
+  struct JoinCase {
+    const char* argument;
+    std::vector<std::string> tokens;
+  };
+  const JoinCase cases[] = {
+      {"\"a b.txt\"", {"a b.txt"}},  // quoted by the shell's user, blank inside
+      {"\"solo.mid\"", {"solo.mid"}},  // a quote opening the token
+      {"x\"y", {"x\"y"}},            // a quote inside a plain token is kept
+      {"a \"b\" c", {"a b c"}},      // quotes inside a quoted token
+  };
+  for (const JoinCase& c : cases) {
+    const char* argv[] = {"/bin/armonix", c.argument};
+    EXPECT_EQ(DocumentTokens(CommandLineTail(JoinCommandLine(2, argv))), c.tokens) << c.argument;
+  }
+}
+
 TEST(FolderItem, KeepsItsOwnReferenceToThePath) {
   int32_t live = LiveObjectCount();
   ObjectHeader* item = NewFolderItem();

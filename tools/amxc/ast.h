@@ -150,6 +150,7 @@ struct ClassDecl {
   SourcePos pos;
   TypeName super;
   std::vector<FieldDecl> fields;
+  std::vector<FuncDecl> handlers;  // handlers of events the built-in superclasses declare
 };
 
 struct MenuDecl {

@@ -183,7 +183,7 @@ class FunctionCompiler {
     int32_t offset = 8;
     bool hasReceiver = fn_.kind == FunctionKind::kWindowHandler ||
                        fn_.kind == FunctionKind::kControlHandler ||
-                       fn_.kind == FunctionKind::kMenuHandler ||
+                       fn_.kind == FunctionKind::kMenuHandler || fn_.kind == FunctionKind::kClassHandler ||
                        fn_.kind == FunctionKind::kDestructor || fn_.kind == FunctionKind::kConstructor;
     if (hasReceiver) {
       receiverSlot_ = offset;
@@ -493,6 +493,17 @@ class FunctionCompiler {
           return;
         }
         return StoreLocal(*local, v);
+      }
+      if (OwnField(target.text)) {
+        // A field of the class whose handler runs: the same as Me.field = value.
+        Expr member;
+        member.kind = ExprKind::kMember;
+        member.pos = target.pos;
+        member.text = target.text;
+        member.left = std::make_unique<Expr>();
+        member.left->kind = ExprKind::kMe;
+        member.left->pos = target.pos;
+        return AssignMember(member, *s.value);
       }
       if (IsWindowControl(target.text) || model_.FindWindow(target.text) >= 0)
         Fail(target.pos, "'" + target.text + "' cannot be assigned; set one of its properties");
@@ -996,7 +1007,7 @@ class FunctionCompiler {
 
   bool InHandler() const {
     return fn_.kind == FunctionKind::kWindowHandler || fn_.kind == FunctionKind::kControlHandler ||
-           fn_.kind == FunctionKind::kMenuHandler;
+           fn_.kind == FunctionKind::kMenuHandler || fn_.kind == FunctionKind::kClassHandler;
   }
 
   Val Me(const Expr& e) {
@@ -1008,9 +1019,19 @@ class FunctionCompiler {
   Val Self(const Expr& e) {
     if (!InHandler()) Fail(e.pos, "Self is only available in a handler");
     a_.mov(ax::eax, Slot(receiverSlot_));
+    // In a handler of the program's own classes Self is the object itself, like Me.
+    if (fn_.kind == FunctionKind::kClassHandler) return Val{Type::Object(fn_.meClass)};
     // A control reaches its window through the word at offset 16.
     if (fn_.kind == FunctionKind::kControlHandler) a_.mov(ax::eax, ax::dword_ptr(ax::eax, 16));
     return Val{Type::Object(model_.windows[fn_.window].cls)};
+  }
+
+  // In a handler of the program's own classes, a field of the object (own or inherited)
+  // is reached by its bare name; locals and parameters of that name hide it.
+  const PropertyModel* OwnField(const std::string& name) const {
+    if (fn_.kind != FunctionKind::kClassHandler) return nullptr;
+    const PropertyModel* p = classes_.FindProperty(fn_.meClass, name);
+    return p && p->fieldOffset >= 0 ? p : nullptr;
   }
 
   const ControlModel* FindControl(int32_t window, const std::string& name) const {
@@ -1061,6 +1082,10 @@ class FunctionCompiler {
       if (local->param && local->type.kind == TypeKind::kBoolean) NormaliseBool();
       return Val{local->type};
     }
+    if (const PropertyModel* field = OwnField(e.text)) {
+      a_.mov(ax::eax, Slot(receiverSlot_));
+      return LoadField(*field);
+    }
     if (SameName(e.text, "index") && fn_.kind == FunctionKind::kControlHandler) {
       // A control's array index is the word at offset 20.
       a_.mov(ax::eax, Slot(receiverSlot_));
@@ -1082,7 +1107,7 @@ class FunctionCompiler {
     int32_t function = model_.FindFunction(e.text);
     if (function == -2) Fail(e.pos, "'" + e.text + "' is a function of several modules: name its module");
     if (function >= 0) return CallFunction(function, e, {}, statement);
-    if (IsBuiltinFunction(e.text)) return BuiltinCall(e.text, e, {});
+    if (IsBuiltinFunction(e.text)) return BuiltinCall(e.text, e, {}, statement);
     Fail(e.pos, "unknown name '" + e.text + "'");
   }
 
@@ -1203,7 +1228,7 @@ class FunctionCompiler {
     int32_t function = model_.FindFunction(callee.text);
     if (function == -2) Fail(e.pos, "'" + callee.text + "' is a function of several modules: name its module");
     if (function >= 0) return CallFunction(function, callee, e.args, statement);
-    if (IsBuiltinFunction(callee.text)) return BuiltinCall(callee.text, callee, e.args);
+    if (IsBuiltinFunction(callee.text)) return BuiltinCall(callee.text, callee, e.args, statement);
     Fail(callee.pos, "unknown function '" + callee.text + "'");
   }
 
@@ -1470,6 +1495,7 @@ class FunctionCompiler {
         {"Hex", "RuntimeHex", {K::kInteger}, K::kString},
         {"RGB", "RuntimeRGB", {K::kInteger, K::kInteger, K::kInteger}, K::kColor},
         {"UBound", "RuntimeUBound", {K::kArray}, K::kInteger},
+        {"MsgBox", "RuntimeMsgBox", {K::kString}, K::kVoid},
     };
     return table;
   }
@@ -1479,7 +1505,7 @@ class FunctionCompiler {
     return false;
   }
 
-  Val BuiltinCall(const std::string& name, const Expr& e, const std::vector<ExprPtr>& args) {
+  Val BuiltinCall(const std::string& name, const Expr& e, const std::vector<ExprPtr>& args, bool statement) {
     const Builtin* chosen = nullptr;
     std::string counts;
     for (const Builtin& b : Builtins()) {
@@ -1491,6 +1517,7 @@ class FunctionCompiler {
       Fail(e.pos, std::string(name) + " takes " + counts + " argument" + (counts == "1" ? "" : "s") + ", not " +
                       std::to_string(args.size()));
     const Builtin& b = *chosen;
+    if (b.result == TypeKind::kVoid && !statement) Fail(e.pos, std::string(b.name) + " has no value");
     if (b.params.size() == 1 && b.params[0] == TypeKind::kArray) {
       const Expr& arg = *args[0];
       Local* local = arg.kind == ExprKind::kName ? FindLocal(arg.text) : nullptr;

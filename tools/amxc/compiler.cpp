@@ -250,7 +250,51 @@ class Driver {
         model_.functions[destructors_[index]].meClass = index;
         constructors_[index] = AddFunction(Lower(decl.name) + ".constructor", FunctionKind::kConstructor);
       }
+      DeclareClassHandlers(decl, index);
     }
+  }
+
+  // Handlers of a class of the program: each handles an event that a built-in or plug-in
+  // superclass declares, and goes into the class's own event-handler list, called as
+  // handler(object, parameters...).
+  void DeclareClassHandlers(const ClassDecl& decl, int32_t index) {
+    std::set<std::string> seen;
+    for (const FuncDecl& handler : decl.handlers) {
+      if (!seen.insert(Lower(handler.name)).second) {
+        diags_.Error(handler.pos, "class " + decl.name + " already has a " + handler.name + " handler");
+        continue;
+      }
+      const EventModel* event = model_.classes.FindEvent(index, handler.name);
+      if (!event) {
+        diags_.Error(handler.pos, "class " + decl.name + " has no event '" + handler.name + "'");
+        continue;
+      }
+      if (const ClassModel* handling = SuperclassHandling(index, event->name)) {
+        diags_.Error(handler.pos, "class " + handling->name + " already handles " + event->name +
+                                      ", and the runtime runs the handler nearest the event's class");
+        continue;
+      }
+      if (!CheckHandlerShape(handler, *event)) continue;
+      int32_t id = AddFunction(Lower(decl.name + "." + handler.name), FunctionKind::kClassHandler);
+      FunctionRecord& f = model_.functions[id];
+      f.decl = &handler;
+      f.meClass = index;
+      f.result = event->result;
+      SetParams(f, handler);
+      handlerDefs_[index].push_back({event->name, f.label, 0});
+    }
+  }
+
+  // The superclass of the program that already handles the event, or nil. The runtime's
+  // lookup takes the handler nearest the class that declares the event, so a second handler
+  // further down would never run.
+  const ClassModel* SuperclassHandling(int32_t index, const std::string& event) {
+    for (int32_t c = model_.classes.At(index).super; c >= 0 && model_.classes.At(c).origin == ClassOrigin::kUser;
+         c = model_.classes.At(c).super) {
+      for (const imagekit::EventHandlerDef& def : handlerDefs_[c])
+        if (SameName(def.event, event)) return &model_.classes.At(c);
+    }
+    return nullptr;
   }
 
   int32_t AddFunction(const std::string& name, FunctionKind kind) {
@@ -536,6 +580,7 @@ class Driver {
     def.instanceSize = static_cast<uint32_t>(cls.instanceSize);
     def.name = cls.name;
     def.superclass = model_.ImageClassIndex(cls.super);
+    def.eventHandlers = handlerDefs_[index];
     if (destructors_.count(index)) {
       def.constructor = model_.functions[constructors_[index]].label;
       def.destructor = model_.functions[destructors_[index]].label;

@@ -103,6 +103,13 @@ class Parser {
     while (!IsNewline() && !AtEnd()) Next();
     if (IsNewline()) Next();
   }
+  // After a bad Sub or Function line: its body up to and including its End line, so that
+  // the body's statements are not read as the enclosing block's lines. Stops before the end
+  // of the enclosing block when the End line is missing.
+  void SkipBody(const char* endWord, const char* outer) {
+    while (!AtEnd() && !AtEndOf(endWord) && !AtEndOf(outer)) SkipLine();
+    if (AtEndOf(endWord)) SkipLine();
+  }
   void SkipBlankLines() {
     while (IsNewline()) Next();
   }
@@ -474,8 +481,13 @@ class Parser {
       SkipBlankLines();
       CheckNotAtEnd(cls.pos, "Class " + cls.name);
       if (AtEndOf("class")) break;
+      const char* handlerEnd = IsWord("sub") ? "sub" : IsWord("function") ? "function" : nullptr;
       try {
-        ExpectWord("dim", "Dim or End Class");
+        if (handlerEnd) {
+          cls.handlers.push_back(Function());
+          continue;
+        }
+        ExpectWord("dim", "Dim, Sub, Function or End Class");
         FieldDecl field;
         field.pos = Cur().pos;
         field.name = ExpectName("a field name").text;
@@ -485,7 +497,9 @@ class Parser {
         ExpectNewline();
         cls.fields.push_back(std::move(field));
       } catch (const SyntaxError&) {
+        if (AtEndOf("class")) continue;  // a handler left open: the class still ends here
         SkipLine();
+        if (handlerEnd) SkipBody(handlerEnd, "class");
       }
     }
     ExpectEndOf("class", "Class");
@@ -592,7 +606,8 @@ class Parser {
       if (stop()) break;
       // A stray "End Sub"/"End Window" means the block above was left open.
       if (IsWord("end") && (IsWordAt(1, "sub") || IsWordAt(1, "function") || IsWordAt(1, "window") ||
-                            IsWordAt(1, "module") || IsWordAt(1, "control")))
+                            IsWordAt(1, "module") || IsWordAt(1, "control") ||
+                            IsWordAt(1, "class")))
         Fail(opened, what + " is not closed by its End line");
       try {
         block.push_back(Statement());

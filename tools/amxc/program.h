@@ -29,8 +29,8 @@ struct FunctionCode {
 };
 
 enum class FunctionKind : uint8_t {
-  kModule, kWindowHandler, kControlHandler, kMenuHandler, kAccessor, kEntry, kConstructor,
-  kDestructor,
+  kModule, kWindowHandler, kControlHandler, kMenuHandler, kClassHandler, kAccessor, kEntry,
+  kConstructor, kDestructor,
 };
 
 struct FunctionRecord {
@@ -39,7 +39,8 @@ struct FunctionRecord {
   const FuncDecl* decl = nullptr;  // null for generated functions
   std::vector<NamedType> params;   // declared parameters (after the receiver of handlers)
   Type result;
-  int32_t window = -1;        // the enclosing window (handlers), or the accessor's window
+  int32_t window = -1;        // the enclosing window (handlers), or the accessor's window;
+                              // -1 for handlers of the program's own classes
   int32_t meClass = -1;       // class of Me (handlers), or the class a destructor cleans
   bool controlArray = false;  // Me is a member of a control array
   imagekit::CodeLabel label;

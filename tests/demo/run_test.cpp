@@ -1,0 +1,73 @@
+// Runs the compiled demo project in the runtime, headless, from the directory that holds its
+// development-mode image: the application class's handlers must be found by the runtime's
+// event lookup and run, each message box printing one exact line, and the run end with 0.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct RunResult {
+  int status = -1;
+  std::vector<std::string> lines;  // stdout
+  std::string errors;              // stderr
+};
+
+std::string Quoted(const std::string& text) { return "'" + text + "'"; }
+
+RunResult RunDemo(const std::string& arguments) {
+  RunResult result;
+  std::string errFile = ::testing::TempDir() + "demo_stderr.txt";
+  std::string command = "cd " + Quoted(AMX_DEMO_DIR) + " && ARMONIX_NATIVE=headless " +
+                        Quoted(AMX_RUNTIME_EXE) + " " + arguments + " 2>" + Quoted(errFile);
+  FILE* out = popen(command.c_str(), "r");
+  if (!out) return result;
+  std::string text;
+  char buffer[512];
+  size_t n;
+  while ((n = fread(buffer, 1, sizeof buffer, out)) > 0) text.append(buffer, n);
+  int status = pclose(out);
+  result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  std::istringstream lines(text);
+  for (std::string line; std::getline(lines, line);) result.lines.push_back(line);
+  std::ifstream err(errFile);
+  result.errors.assign(std::istreambuf_iterator<char>(err), {});
+  return result;
+}
+
+struct DemoCase {
+  const char* what;
+  const char* arguments;  // the command-line tail
+  std::vector<std::string> expected;
+};
+
+class DemoRun : public ::testing::TestWithParam<DemoCase> {};
+
+TEST_P(DemoRun, ShowsItsMessagesAndEndsWithZero) {
+  const DemoCase& c = GetParam();
+  RunResult run = RunDemo(c.arguments);
+  EXPECT_EQ(run.status, 0) << c.what << "\nstderr: " << run.errors;
+  EXPECT_EQ(run.lines, c.expected) << c.what << "\nstderr: " << run.errors;
+}
+
+const DemoCase kRuns[] = {
+    {"Open, then NewDocument without documents", "",
+     {"msgbox \"Message\" \"Armonix: il runtime è pronto.\" -> OK",
+      "msgbox \"Message\" \"Nessun documento da aprire.\" -> OK"}},
+    {"OpenDocument once per name, in order, instead of NewDocument", "scala.txt accordi.txt",
+     {"msgbox \"Message\" \"Armonix: il runtime è pronto.\" -> OK",
+      "msgbox \"Message\" \"Documento 1: scala.txt\" -> OK",
+      "msgbox \"Message\" \"Documento 2: accordi.txt\" -> OK"}},
+    {"a name with a blank is one document", "'cadenze finali.txt'",
+     {"msgbox \"Message\" \"Armonix: il runtime è pronto.\" -> OK",
+      "msgbox \"Message\" \"Documento 1: cadenze finali.txt\" -> OK"}},
+};
+INSTANTIATE_TEST_SUITE_P(Demo, DemoRun, ::testing::ValuesIn(kRuns));
+
+}  // namespace
