@@ -51,18 +51,7 @@ void CutLevel(ArrayRecord* array, DynamicArray* level, int32_t depth, int32_t ta
     return;
   }
   if (level->count <= keep) return;
-  bool last = depth == LevelCount(array) - 1;
-  for (int32_t i = keep; i < level->count; ++i) {
-    if (!last) {
-      auto* next = static_cast<DynamicArray*>(DynamicArrayGetPointer(level, i));
-      if (next != nullptr) {
-        ClearLevel(array, next, depth + 1, element);
-        TaggedFree(next);
-      }
-    } else if (HoldsReferences(element)) {
-      ReleaseElement(element, static_cast<uint32_t>(DynamicArrayGetWord(level, i)));
-    }
-  }
+  ReleaseFrom(array, level, depth, keep, element);
   SetDynamicArrayCount(level, keep);
 }
 
@@ -136,9 +125,10 @@ void WriteElement(DynamicArray* level, int32_t index, int32_t upperBound, Elemen
   StoreElement(level, index, element, value);
 }
 
-void ClearLevel(const ArrayRecord* array, DynamicArray* level, int32_t depth, Element element) {
+void ReleaseFrom(const ArrayRecord* array, DynamicArray* level, int32_t depth, int32_t from,
+                 Element element) {
   bool last = depth >= LevelCount(array) - 1;
-  for (int32_t i = 0; i < level->count; ++i) {
+  for (int32_t i = from; i < level->count; ++i) {
     if (!last) {
       auto* next = static_cast<DynamicArray*>(DynamicArrayGetPointer(level, i));
       if (next != nullptr) {
@@ -149,6 +139,10 @@ void ClearLevel(const ArrayRecord* array, DynamicArray* level, int32_t depth, El
       ReleaseElement(element, static_cast<uint32_t>(DynamicArrayGetWord(level, i)));
     }
   }
+}
+
+void ClearLevel(const ArrayRecord* array, DynamicArray* level, int32_t depth, Element element) {
+  ReleaseFrom(array, level, depth, 0, element);
   ClearDynamicArray(level);
 }
 

@@ -91,8 +91,11 @@ void WriteElement(DynamicArray* level, int32_t index, int32_t upperBound, Elemen
                   Value value);
 void ReleaseElement(Element element, uint32_t word);
 
-// Frees a level at depth (0 = storage) and every deeper one; releases String and Object
-// elements at the last level. The level's own record is not freed.
+// Releases elements from..count-1 of a level at depth (0 = storage): deeper levels are
+// freed, String and Object elements at the last level released; the count is the caller's.
+void ReleaseFrom(const ArrayRecord* array, DynamicArray* level, int32_t depth, int32_t from,
+                 Element element);
+// ReleaseFrom the whole level, then empties it. The level's own record is not freed.
 void ClearLevel(const ArrayRecord* array, DynamicArray* level, int32_t depth, Element element);
 
 // Language index errors: raises OutOfBoundsException (the caller then returns neutrally).
