@@ -67,7 +67,33 @@ const DemoCase kRuns[] = {
     {"a name with a blank is one document", "'cadenze finali.txt'",
      {"msgbox \"Message\" \"Armonix: il runtime è pronto.\" -> OK",
       "msgbox \"Message\" \"Documento 1: cadenze finali.txt\" -> OK"}},
+    {"quotes inside an argument do not split it", "'\"cadenze finali.txt\"' 'a\"b'",
+     {"msgbox \"Message\" \"Armonix: il runtime è pronto.\" -> OK",
+      "msgbox \"Message\" \"Documento 1: cadenze finali.txt\" -> OK",
+      "msgbox \"Message\" \"Documento 2: a\"b\" -> OK"}},
 };
 INSTANTIATE_TEST_SUITE_P(Demo, DemoRun, ::testing::ValuesIn(kRuns));
+
+// amxdump decodes the same image: literals shown in UTF-8, the project settings field by
+// field with their Mac Roman texts converted.
+TEST(DemoDump, DecodesLiteralsAndProjectSettings) {
+  std::string command = Quoted(AMX_DUMP_EXE) + " " + Quoted(AMX_DEMO_DIR) + " 2>&1";
+  FILE* out = popen(command.c_str(), "r");
+  ASSERT_NE(out, nullptr);
+  std::string text;
+  char buffer[512];
+  size_t n;
+  while ((n = fread(buffer, 1, sizeof buffer, out)) > 0) text.append(buffer, n);
+  int status = pclose(out);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << text;
+  const char* expected[] = {
+      "\"Armonix: il runtime è pronto.\"",
+      "kind 0  \"Demo\"  superclass 0 \"Application\"",
+      "event \"Open\" -> code1+0x",
+      "flags 0x00, reserved 0 1, MDI no, caption \"Armonix demo\"",
+      "message 4 \"Un'eccezione della classe %1 non è stata gestita.\\x0DL'applicazione verrà chiusa.\"",
+  };
+  for (const char* line : expected) EXPECT_NE(text.find(line), std::string::npos) << line << "\n" << text;
+}
 
 }  // namespace

@@ -7,6 +7,10 @@
 #include <map>
 #include <set>
 
+#include "native/text/cp1252.h"
+#include "native/text/macroman.h"
+#include "runtime/records/datablock.h"
+#include "runtime/records/settings.h"
 #include "tools/amxdump/entrynames.h"
 
 namespace {
@@ -18,6 +22,7 @@ using imagekit::LinkRecord;
 using imagekit::MenuEntry;
 using imagekit::RelocationMap;
 
+// Texts of the image are Windows-1252 bytes; they are shown in UTF-8 with controls escaped.
 std::string Quoted(const std::string& text) {
   std::string out = "\"";
   for (unsigned char c : text) {
@@ -29,10 +34,41 @@ std::string Quoted(const std::string& text) {
       snprintf(esc, sizeof esc, "\\x%02X", c);
       out += esc;
     } else {
-      out += char(c);
+      native::AppendUtf8(out, native::Cp1252ToUnicode(c));
     }
   }
   return out + "\"";
+}
+
+// The settings stream keeps its texts in Mac Roman.
+std::string MacRomanQuoted(std::string_view text) {
+  std::string cp1252;
+  for (unsigned char c : text) {
+    uint8_t byte = '?';
+    native::UnicodeToCp1252(native::MacRomanToUnicode(c), &byte);
+    cp1252 += static_cast<char>(byte);
+  }
+  return Quoted(cp1252);
+}
+
+void PrintSettings(const Image& image, uint32_t itemOffset, FILE* out) {
+  ProjectSettings settings;
+  std::string error;
+  DataBlock block = DataBlock::Unrelocated(image.data1.data(), static_cast<uint32_t>(image.data1.size()));
+  if (!ReadProjectSettings(block, itemOffset, settings, error)) {
+    fprintf(out, "      damaged: %s\n", error.c_str());
+    return;
+  }
+  fprintf(out, "      flags 0x%02X, reserved %u %u, MDI %s, caption %s\n", settings.flags,
+          settings.reserved1, settings.reserved2, settings.mdiMode ? "yes" : "no",
+          MacRomanQuoted(settings.caption).c_str());
+  for (const DocumentType& type : settings.documentTypes) {
+    fprintf(out, "      document type %s %s %s %s\n", MacRomanQuoted(type.texts[0]).c_str(),
+            MacRomanQuoted(type.texts[1]).c_str(), MacRomanQuoted(type.texts[2]).c_str(),
+            MacRomanQuoted(type.texts[3]).c_str());
+  }
+  for (size_t i = 0; i < settings.messages.size(); ++i)
+    fprintf(out, "      message %zu %s\n", i, MacRomanQuoted(settings.messages[i]).c_str());
 }
 
 const char* LinkKind(const std::string& name) {
@@ -146,7 +182,7 @@ void PrintMenu(const DecodedData& d, const std::vector<MenuEntry>& entries, int 
   }
 }
 
-void PrintProjectItems(const DecodedData& d, FILE* out) {
+void PrintProjectItems(const Image& image, const DecodedData& d, FILE* out) {
   fprintf(out, "\nProject items: %zu\n", d.projectItems.size());
   for (size_t i = 0; i < d.projectItems.size(); ++i) {
     const auto& item = d.projectItems[i];
@@ -154,15 +190,11 @@ void PrintProjectItems(const DecodedData& d, FILE* out) {
     fprintf(out, "  %zu: data1+0x%05X kind %u %s, %zu bytes\n", i + 1, item.offset, item.kind, what,
             item.stream.size());
     if (item.kind == 2) PrintMenu(d, item.menu, 0, out);
-    if (item.kind == 4) {
-      std::string printable;
-      for (uint8_t c : item.stream) printable += c >= 0x20 && c < 0x7F ? char(c) : '.';
-      fprintf(out, "      %s\n", printable.c_str());
-    }
+    if (item.kind == 4) PrintSettings(image, item.offset, out);
   }
 }
 
-void PrintData(const DecodedData& d, FILE* out) {
+void PrintData(const Image& image, const DecodedData& d, FILE* out) {
   fprintf(out, "\ndata1 head: entry function code1+0x%X, application descriptor data1+0x%X\n",
           d.entryFunction, d.applicationDescriptor);
   fprintf(out, "\nString literals: %zu\n", d.literals.size());
@@ -170,7 +202,7 @@ void PrintData(const DecodedData& d, FILE* out) {
   fprintf(out, "\nClasses: %zu\n", d.classes.size());
   for (size_t i = 0; i < d.classes.size(); ++i) PrintClass(d, i, out);
   PrintWindows(d, out);
-  PrintProjectItems(d, out);
+  PrintProjectItems(image, d, out);
   fprintf(out, "\nPlug-ins: %zu\n", d.plugins.size());
   for (const auto& p : d.plugins)
     fprintf(out, "  data1+0x%05X  %s  %u bytes (library %u bytes)\n", p.offset, Quoted(p.fileName).c_str(),
@@ -240,7 +272,7 @@ bool DumpImage(const Image& image, const std::string& origin, const DumpOptions&
   PrintLinks(links, out);
   RelocationMap map = imagekit::DecodeRelocations(image);
   PrintRelocations(image, map, out);
-  PrintData(imagekit::DecodeData(image), out);
+  PrintData(image, imagekit::DecodeData(image), out);
   if (options.disassemble) Disassemble(image, links, map, out);
   return whole && map.error.empty();
 }
