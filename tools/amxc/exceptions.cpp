@@ -1,0 +1,123 @@
+// Raise, Try and the catch dispatcher: the Try state slot tells the dispatcher which clauses
+// apply, and the function table lists each clause for the runtime's exception walk.
+// Entry points: FunctionCompiler::Try, FunctionCompiler::CatchDispatcher.
+#include "tools/amxc/functioncompiler.h"
+
+namespace amxc {
+
+void FunctionCompiler::Raise(const Stmt& s) {
+  Val v = Expression(*s.value);
+  if (v.type.kind != TypeKind::kObject) Fail(s.value->pos, "Raise needs an object, not " + TypeText(v.type));
+  NilCheck();
+  a_.push(ax::eax);
+  CallEntry("RuntimeRaiseException", 4);
+}
+
+// Try: the body runs with the try state set to this Try; every catch clause of the
+// function leads the exception walk to one dispatcher, which picks the clause that
+// belongs to the running Try (or an enclosing one) and otherwise passes the exception on.
+void FunctionCompiler::Try(const Stmt& s) {
+  int32_t id = static_cast<int32_t>(tries_.size()) + 1;
+  tries_.push_back({currentTry_, {}});
+  std::vector<Label> handlers;
+  for (const CatchClause& clause : s.catches) {
+    Label handler = a_.newLabel();
+    handlers.push_back(handler);
+    int32_t cls = -1;
+    try {
+      Type type = ResolveType(clause.type);
+      if (type.kind != TypeKind::kObject) Fail(clause.type.pos, "Catch needs a class, not " + TypeText(type));
+      cls = type.cls;
+    } catch (const Abandon&) {
+      continue;
+    }
+    tries_[id - 1].clauses.push_back(catches_.size());
+    catches_.push_back({id, model_.ImageClassIndex(cls), handler});
+  }
+  int32_t parent = currentTry_;
+  a_.mov(Slot(kTryStateSlot), id);
+  currentTry_ = id;
+  // A Try inside a catch handler catches again: its calls are ordinary call sites.
+  int32_t depth = handlerDepth_;
+  handlerDepth_ = 0;
+  Statements(s.body);
+  handlerDepth_ = depth;
+  currentTry_ = parent;
+  a_.mov(Slot(kTryStateSlot), parent);
+  Label end = a_.newLabel();
+  a_.jmp(end);
+  for (size_t i = 0; i < s.catches.size(); ++i) {
+    const CatchClause& clause = s.catches[i];
+    a_.bind(handlers[i]);
+    size_t scopeMark = scopes_.size();
+    Local var;
+    var.name = clause.variable;
+    auto type = classes_.ParseType(clause.type.name);
+    var.type = type ? *type : Type::Object(-1);
+    var.slot = AllocSlot(4);
+    namedRefs_.push_back({var.slot, 6});
+    // The dispatcher left the exception's reference in EAX.
+    a_.mov(ax::ecx, Slot(var.slot));
+    a_.mov(Slot(var.slot), ax::eax);
+    a_.push(ax::ecx);
+    CallEntry("RuntimeUnlockObject", 4);
+    scopes_.push_back(var);
+    ++handlerDepth_;
+    Statements(clause.body);
+    --handlerDepth_;
+    scopes_.resize(scopeMark);
+    a_.jmp(end);
+  }
+  a_.bind(end);
+}
+
+void FunctionCompiler::CatchDispatcher() {
+  // Reached from the exception walk with EBP set to this frame and ESP wherever the walk
+  // left it: re-establish ESP first.
+  a_.bind(dispatch_);
+  Bytes({0x8D, 0xA5});  // lea esp, [ebp + disp32] (the frame's lowest word)
+  frameRestores_.push_back(Imm32Placeholder());
+  ++handlerDepth_;
+  Label rethrow = a_.newLabel();
+  std::vector<Label> tryTests(tries_.size() + 1);
+  for (Label& l : tryTests) l = a_.newLabel();
+  a_.mov(ax::eax, Slot(kTryStateSlot));
+  for (size_t id = 1; id <= tries_.size(); ++id) {
+    a_.cmp(ax::eax, static_cast<int32_t>(id));
+    a_.je(tryTests[id]);
+  }
+  a_.jmp(rethrow);
+  for (size_t id = 1; id <= tries_.size(); ++id) {
+    a_.bind(tryTests[id]);
+    const TryInfo& info = tries_[id - 1];
+    for (size_t c : info.clauses) {
+      a_.push(catches_[c].classIndex);
+      a_.push(Slot(kCaughtSlot));
+      CallEntry("RuntimeObjectIsa", 8);
+      Label no = a_.newLabel();
+      a_.test(ax::al, ax::al);
+      a_.jz(no);
+      // Caught: the handler runs in the enclosing Try's state.
+      a_.mov(Slot(kTryStateSlot), info.parent);
+      a_.mov(ax::eax, Slot(kCaughtSlot));
+      a_.mov(Slot(kCaughtSlot), 0);
+      a_.jmp(catches_[c].handler);
+      a_.bind(no);
+    }
+    if (info.parent) a_.jmp(tryTests[info.parent]);
+    else a_.jmp(rethrow);
+  }
+  // Nobody here wants it: hand the reference to a temporary (released by the walk) and
+  // raise it again; kind 7 keeps the walk from coming back to these clauses.
+  a_.bind(rethrow);
+  a_.mov(ax::eax, Slot(kCaughtSlot));
+  a_.mov(Slot(kCaughtSlot), 0);
+  Val held = OwnResult(Type::Object(-1));
+  liveTemps_.pop_back();
+  (void)held;
+  a_.push(ax::eax);
+  CallEntry("RuntimeReraiseException", 4);
+  --handlerDepth_;
+}
+
+}  // namespace amxc
