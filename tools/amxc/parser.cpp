@@ -877,25 +877,24 @@ class Parser {
     NestingGuard guard(*this, Cur().pos);
     return OrExpr();
   }
-  ExprPtr OrExpr() {
-    ExprPtr left = AndExpr();
+  // One left-associative level: operand (operator operand)*. A chain longer than kMaxNesting
+  // is refused, so that code generation never recurses that deep.
+  template <typename IsOperator>
+  ExprPtr LeftAssociative(ExprPtr (Parser::*operand)(), IsOperator isOperator) {
+    ExprPtr left = (this->*operand)();
     int terms = 0;
-    while (IsWord("or")) {
+    while (isOperator()) {
       const Token& op = Next();
       if (++terms > kMaxNesting) Fail(op.pos, "expression is too long");
-      left = Binary(op, std::move(left), AndExpr());
+      left = Binary(op, std::move(left), (this->*operand)());
     }
     return left;
   }
+  ExprPtr OrExpr() {
+    return LeftAssociative(&Parser::AndExpr, [this] { return IsWord("or"); });
+  }
   ExprPtr AndExpr() {
-    ExprPtr left = NotExpr();
-    int terms = 0;
-    while (IsWord("and")) {
-      const Token& op = Next();
-      if (++terms > kMaxNesting) Fail(op.pos, "expression is too long");
-      left = Binary(op, std::move(left), NotExpr());
-    }
-    return left;
+    return LeftAssociative(&Parser::NotExpr, [this] { return IsWord("and"); });
   }
   ExprPtr NotExpr() {
     NestingGuard guard(*this, Cur().pos);
@@ -917,34 +916,13 @@ class Parser {
     return left;
   }
   ExprPtr Concat() {
-    ExprPtr left = Additive();
-    int terms = 0;
-    while (IsSymbol("&")) {
-      const Token& op = Next();
-      if (++terms > kMaxNesting) Fail(op.pos, "expression is too long");
-      left = Binary(op, std::move(left), Additive());
-    }
-    return left;
+    return LeftAssociative(&Parser::Additive, [this] { return IsSymbol("&"); });
   }
   ExprPtr Additive() {
-    ExprPtr left = Multiplicative();
-    int terms = 0;
-    while (IsSymbol("+") || IsSymbol("-")) {
-      const Token& op = Next();
-      if (++terms > kMaxNesting) Fail(op.pos, "expression is too long");
-      left = Binary(op, std::move(left), Multiplicative());
-    }
-    return left;
+    return LeftAssociative(&Parser::Multiplicative, [this] { return IsSymbol("+") || IsSymbol("-"); });
   }
   ExprPtr Multiplicative() {
-    ExprPtr left = Unary();
-    int terms = 0;
-    while (IsSymbol("*") || IsSymbol("/") || IsSymbol("\\") || IsWord("mod")) {
-      const Token& op = Next();
-      if (++terms > kMaxNesting) Fail(op.pos, "expression is too long");
-      left = Binary(op, std::move(left), Unary());
-    }
-    return left;
+    return LeftAssociative(&Parser::Unary, [this] { return IsSymbol("*") || IsSymbol("/") || IsSymbol("\\") || IsWord("mod"); });
   }
   ExprPtr Unary() {
     NestingGuard guard(*this, Cur().pos);
