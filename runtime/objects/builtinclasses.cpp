@@ -32,6 +32,20 @@ namespace builtin_events {
 #undef AMX_EVENT
 }  // namespace builtin_events
 
+// The runtime's own event handlers: declared here only to take their addresses (each family
+// defines its routine, extern "C", with the signature of its event).
+#define AMX_CLASS(Name, Super, InstanceSize, SecondName, Hooks)
+#define AMX_PROPERTY(Class, Name, Type, Getter, Setter, Parameter, Flags)
+#define AMX_METHOD(Class, Name, Entry, Result, Parameters)
+#define AMX_EVENT(Class, Name, ParameterText, ReturnText)
+#define AMX_HANDLER(Class, Event, Function) extern "C" void Function();
+#include "runtime/objects/builtins/all.def"
+#undef AMX_CLASS
+#undef AMX_PROPERTY
+#undef AMX_METHOD
+#undef AMX_EVENT
+#undef AMX_HANDLER
+
 namespace {
 
 inline CodeAddress EntryAddress(std::nullptr_t) { return nullptr; }
@@ -119,6 +133,28 @@ const OwnedEventRow kEventRows[] = {
 #undef AMX_METHOD
 #undef AMX_EVENT
 
+#define AMX_CLASS(Name, Super, InstanceSize, SecondName, Hooks)
+#define AMX_PROPERTY(Class, Name, Type, Getter, Setter, Parameter, Flags)
+#define AMX_METHOD(Class, Name, Entry, Result, Parameters)
+#define AMX_EVENT(Class, Name, ParameterText, ReturnText)
+
+struct HandlerRow {
+  ClassRecord* owner;
+  const char* event;
+  CodeAddress entry;
+};
+
+#define AMX_HANDLER(Class, Event, Function) \
+  {&builtin_classes::Class, #Event, reinterpret_cast<CodeAddress>(&Function)},
+const HandlerRow kHandlerRows[] = {
+#include "runtime/objects/builtins/all.def"
+    {nullptr, nullptr, nullptr}};
+#undef AMX_CLASS
+#undef AMX_PROPERTY
+#undef AMX_METHOD
+#undef AMX_EVENT
+#undef AMX_HANDLER
+
 ClassRecord* gAllClasses = nullptr;
 
 StringRecord* NameOrNil(const char* text) {
@@ -203,6 +239,12 @@ void AddEvent(const OwnedEventRow& owned) {
   *row.slot = entry;
 }
 
+void AddHandler(const HandlerRow& row) {
+  auto* entry = static_cast<EventHandlerEntry*>(TaggedAlloc(sizeof(EventHandlerEntry)));
+  *entry = EventHandlerEntry{MakeStringFromC(row.event), 0, row.entry, nullptr};
+  Append(&row.owner->eventHandlers, entry);
+}
+
 StringMap& Registry() {
   static StringMap* registry = new StringMap;  // lives for the process, like the classes
   return *registry;
@@ -257,4 +299,5 @@ void SetUpBuiltinClasses() {
     AddProperty(*row);
   for (const MethodRow* row = kMethodRows; row->owner != nullptr; ++row) AddMethod(*row);
   for (const OwnedEventRow* row = kEventRows; row->owner != nullptr; ++row) AddEvent(*row);
+  for (const HandlerRow* row = kHandlerRows; row->owner != nullptr; ++row) AddHandler(*row);
 }
