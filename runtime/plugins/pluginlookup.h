@@ -1,8 +1,7 @@
 // Lookups into what plug-ins register (controls with PluginRegisterControl, classes with
 // PluginRegisterClass, global methods with PluginRegisterMethod), used by the accessor
 // resolver and class lookups by name. Names compare ignoring case through the name fold
-// table. Plug-in installation is not built yet: until it is, every lookup finds nothing,
-// so member links to plug-in classes resolve to the missing-entry report.
+// table. Implemented with the registration lists in runtime/plugins/pluginregistry.cpp.
 // Entry points: FindPluginClass, FindPluginControl, FindPluginGlobalMethod.
 #pragma once
 

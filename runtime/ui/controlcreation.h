@@ -50,3 +50,15 @@ void AttachControlPane(ControlObject* control);
 
 // The window's template of that name (ignoring case), or nil.
 ControlTemplate* FindControlTemplate(WindowObject* window, StringRecord* name);
+
+// Templates are tagged runtime records holding their own string references.
+ControlTemplate* NewControlTemplate(ClassRecord* cls);
+// Appends one pair (description order); the template takes its own references.
+void AddTemplatePair(ControlTemplate* controlTemplate, StringRecord* name, StringRecord* value);
+void FreeControlTemplate(ControlTemplate* controlTemplate);
+// Frees every template of the window (the window is going away).
+void FreeControlTemplates(WindowObject* window);
+
+// True when the object is a Control (or a subclass); such objects have ControlObject's
+// fields.
+bool IsControlObject(ObjectHeader* object);

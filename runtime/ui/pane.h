@@ -95,6 +95,9 @@ class Pane {
   Pane* next = nullptr;     // next pane of the same window, z-order
 };
 
+// The procedure of "KT_Pane" child windows (the control layer's drawn panes define it).
+LRESULT CALLBACK PaneWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+
 // The pane stored in a native window's "KTInstance" property (native-control panes) or
 // extra word 0 ("KTWindow", "KT_Pane"), or nil.
 Pane* PaneFromNativeWindow(HWND hwnd);

@@ -17,6 +17,12 @@ void RegisterMenuShortcut(HMENU menu, int32_t commandId, const std::string& text
 void RegisterControlAccelerator(Pane* pane, const std::string& text);
 // Drops every entry of a pane (the pane is going away).
 void ForgetPaneShortcuts(Pane* pane);
+// Drops the entry of a menu item (the item left its menu; its identifier may be reused).
+void ForgetMenuShortcut(HMENU menu, int32_t commandId);
+// The command identifier a kind-0 entry for the text runs, or -1 when the text names no
+// menu item (texts compare ignoring case, newest entry first).
+int32_t MenuShortcutCommand(const std::string& text);
+int32_t ShortcutCount();
 // Runs the entry registered for the text: the menu command dispatch for a menu item, the
 // pane's AcceleratorKey for a control. True when an entry matched (the key is consumed).
 bool RunShortcut(const std::string& text);

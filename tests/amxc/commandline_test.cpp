@@ -65,11 +65,32 @@ TEST(CommandLine, ReportsErrorsWithStatus1AndWritesNothing) {
   fs::remove_all(dir);
 }
 
+#ifdef AMXC_PLUGIN_DIR
+TEST(CommandLine, PluginDirectoriesSupplyTheBuiltLibrary) {
+  fs::path dir = TempDir("plugin");
+  std::string project = std::string(AMXC_TEST_DIR) + "/programs/bevel.amx";
+  RunResult missing = Amxc(project + " -o " + (dir / "none").string());
+  EXPECT_EQ(missing.status, 1);
+  EXPECT_NE(missing.output.find("bevel.amx:6:3: error: cannot read plug-in library"), std::string::npos)
+      << missing.output;
+  EXPECT_FALSE(fs::exists(dir / "none"));
+  RunResult run = Amxc(project + " --plugin-dir " + std::string(AMXC_PLUGIN_DIR) + " -o " + (dir / "out").string());
+  ASSERT_EQ(run.status, 0) << run.output;
+  imagekit::DecodedData data = imagekit::DecodeData(imagekit::ReadImageDirectory((dir / "out").string()));
+  ASSERT_EQ(data.plugins.size(), 1u);
+  EXPECT_EQ(data.plugins[0].fileName, "ktap350.dll");
+  EXPECT_EQ(data.plugins[0].length - 5 - 11, fs::file_size(AMXC_PLUGIN_FILE));
+  EXPECT_EQ(Amxc(project + " -o x --plugin-dir").status, 2);
+  fs::remove_all(dir);
+}
+#endif
+
 TEST(CommandLine, HelpDescribesBothForms) {
   RunResult run = Amxc("--help");
   EXPECT_EQ(run.status, 0);
   EXPECT_NE(run.output.find("amxc PROJECT.amx -o DIR"), std::string::npos);
   EXPECT_NE(run.output.find("amxc PROJECT.amx --runtime RUNTIME -o FILE"), std::string::npos);
+  EXPECT_NE(run.output.find("--plugin-dir DIR"), std::string::npos);
 }
 
 TEST(CommandLine, RefusesMissingArguments) {

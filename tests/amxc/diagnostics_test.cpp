@@ -75,6 +75,9 @@ const std::string kDowncast =
     "Class Base Inherits Object\nEnd Class\nClass Derived Inherits Base\nEnd Class\n"
     "Module M\n  Sub S(b As Base)\n    Dim d As Derived = b\n  End Sub\nEnd Module\n";
 const std::string kCycle = "Class A Inherits B\nEnd Class\nClass B Inherits A\nEnd Class\n";
+const std::string kRaiseNonException =
+    "Class K Inherits Object\nEnd Class\nModule M\n  Sub S()\n    Raise New K\n  End Sub\nEnd Module\n";
+const std::string kRaiseString = InF("    Raise \"wrong\"\n    Return 0");
 
 const BadProgram kBadPrograms[] = {
     {"type mismatch", kTypeMismatch.c_str(), "test.amx:3:12: error: cannot use String as Integer"},
@@ -121,6 +124,9 @@ const BadProgram kBadPrograms[] = {
      "test.amx:4:7: error: property 'AbsolutePath' of FolderItem is read-only"},
     {"superclass where a subclass is expected", kDowncast.c_str(), "test.amx:7:24: error: Base is not a Derived"},
     {"class inheriting itself", kCycle.c_str(), "test.amx:1:18: error: class 'A' inherits itself"},
+    {"raise of an object that is no exception", kRaiseNonException.c_str(),
+     "test.amx:5:11: error: Raise needs a RuntimeException, not K"},
+    {"raise of a string", kRaiseString.c_str(), "test.amx:3:11: error: Raise needs a RuntimeException, not String"},
 };
 INSTANTIATE_TEST_SUITE_P(BadPrograms, Diagnostic, ::testing::ValuesIn(kBadPrograms));
 

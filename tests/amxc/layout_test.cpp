@@ -4,6 +4,10 @@
 #include <capstone/capstone.h>
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <map>
 #include <set>
@@ -214,6 +218,40 @@ TEST_F(Layout, CallsInsideACatchHandlerCarryKind7) {
   EXPECT_NE(found, code.end());
 }
 
+// Arrays cannot be listed in the function table: a function that holds one lists a clause
+// for every RuntimeException, whose dispatcher disposes of the array before raising again.
+TEST_F(Layout, AFunctionHoldingArraysCatchesEveryExceptionToDisposeOfThem) {
+  amxc::CompiledImage image;
+  std::string errors;
+  ASSERT_TRUE(CompileOnly(kEveryConstruct, image, &errors)) << errors;
+  const imagekit::Bytes& code = image.image.code1;
+  int32_t exception = image.classIndexes.at("runtimeexception");
+  auto clauses = [&](const std::string& name) {
+    std::vector<int32_t> found;
+    uint32_t at = image.functions.at(name);
+    while (!(code[at] == 0xC9 && code[at + 1] == 0xC3 && code[at + 2] == 0x2F)) ++at;
+    for (at += 3; code.at(at) != 0;) {
+      if (code[at] == 4) {
+        found.push_back(static_cast<int16_t>((code[at + 1] << 8) | code[at + 2]));
+        at += 7;
+      } else {
+        at += 3;
+      }
+    }
+    return found;
+  };
+  EXPECT_EQ(clauses("every.numbers"), std::vector<int32_t>{exception});
+  EXPECT_TRUE(clauses("every.strings").empty()) << "no arrays, no Try: no clause";
+  uint32_t start = image.functions.at("every.numbers");
+  uint32_t end = start;
+  while (!(code[end] == 0xC9 && code[end + 1] == 0xC3 && code[end + 2] == 0x2F)) ++end;
+  int disposals = 0;
+  for (const imagekit::LinkRecord& record : imagekit::DecodeLinkRecords(image.image))
+    for (uint32_t site : record.sites)
+      if (record.name == "RuntimeDisposeIntArray" && site > start && site < end) ++disposals;
+  EXPECT_EQ(disposals, 3) << "before Dim makes it, at the exit, and in the dispatcher";
+}
+
 TEST_F(Layout, TheEntryFunctionRunsTheApplication) {
   amxc::CompiledImage image;
   std::string errors;
@@ -243,11 +281,14 @@ namespace {
 // Plug-in controls: design-time values in the declaration file's order, members reached
 // through deferred links, the library carried in the plug-in list, one anonymous class for
 // the handlers of a control array.
+#ifdef AMXC_PLUGIN_DIR
 TEST(PluginControls, AreDescribedAndLinkedThroughDeferredNames) {
   amxc::SourceSet sources;
   amxc::Diagnostics diags(sources);
   amxc::CompiledImage image;
-  ASSERT_TRUE(amxc::CompileProject(sources, AMXC_TEST_DIR "/programs/bevel.amx", diags, image))
+  amxc::CompileOptions options;
+  options.pluginDirs = {"/nonexistent", AMXC_PLUGIN_DIR};
+  ASSERT_TRUE(amxc::CompileProject(sources, AMXC_TEST_DIR "/programs/bevel.amx", diags, image, options))
       << (diags.Messages().empty() ? "" : diags.Messages()[0]);
   std::set<std::string> names;
   for (const imagekit::LinkRecord& record : imagekit::DecodeLinkRecords(image.image))
@@ -261,6 +302,13 @@ TEST(PluginControls, AreDescribedAndLinkedThroughDeferredNames) {
   EXPECT_TRUE(data.problems.empty()) << data.problems[0];
   ASSERT_EQ(data.plugins.size(), 1u);
   EXPECT_EQ(data.plugins[0].fileName, "ktap350.dll");
+  // The library the build wrote is carried whole.
+  std::string text = ReadFile(AMXC_PLUGIN_FILE);
+  imagekit::Bytes built(text.begin(), text.end());
+  ASSERT_FALSE(built.empty());
+  EXPECT_EQ(data.plugins[0].length - 5 - data.plugins[0].fileName.size(), built.size());
+  EXPECT_NE(std::search(image.image.data1.begin(), image.image.data1.end(), built.begin(), built.end()),
+            image.image.data1.end());
   ASSERT_EQ(data.windows.size(), 1u);
   const imagekit::WindowDesc& window = data.windows[0].desc;
   ASSERT_EQ(window.properties.size(), 21u);
@@ -286,6 +334,57 @@ TEST(PluginControls, AreDescribedAndLinkedThroughDeferredNames) {
   const auto& windowClass = data.classes.at(window.classIndex);
   ASSERT_EQ(windowClass.menuHandlers.size(), 1u);
   EXPECT_EQ(windowClass.menuHandlers[0].first, "cp");
+}
+#endif
+
+// A plug-in library is looked for beside the project, then in each plug-in directory as the
+// path written and as its file name; a missing or empty library is an error at its line.
+TEST(PluginLibraries, AreFoundInThePluginDirectories) {
+  namespace fs = std::filesystem;
+  fs::path root = fs::temp_directory_path() / ("amxc_plugins_" + std::to_string(getpid()));
+  fs::remove_all(root);
+  fs::create_directories(root / "project");
+  fs::create_directories(root / "lib" / "sub");
+  fs::create_directories(root / "other");
+  std::ofstream(root / "lib" / "sub" / "a.dll") << "AAAA";
+  std::ofstream(root / "other" / "b.dll") << "BBBBBB";
+  std::ofstream(root / "other" / "empty.dll");
+  struct Case {
+    const char* from;
+    std::vector<std::string> dirs;
+    size_t carried;  // library bytes; 0 = refused
+    const char* message;
+  };
+  const Case cases[] = {
+      {"sub/a.dll", {(root / "lib").string()}, 4, ""},
+      {"x/y/b.dll", {(root / "lib").string(), (root / "other").string()}, 6, ""},
+      {"sub/a.dll", {}, 0, "cannot read plug-in library"},
+      {"none.dll", {(root / "lib").string()}, 0, "(nor in the plug-in directories)"},
+      {"empty.dll", {(root / "other").string()}, 0, "is empty or unreadable"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.from);
+    fs::path project = root / "project" / "p.amx";
+    std::ofstream(project) << "Project\n  Plugin \"lib.dll\" From \"" << c.from << "\"\nEnd Project\n";
+    amxc::SourceSet sources;
+    amxc::Diagnostics diags(sources);
+    amxc::CompiledImage image;
+    amxc::CompileOptions options;
+    options.pluginDirs = c.dirs;
+    bool ok = amxc::CompileProject(sources, project.string(), diags, image, options);
+    if (c.carried == 0) {
+      ASSERT_FALSE(ok);
+      ASSERT_EQ(diags.Headlines().size(), 1u);
+      EXPECT_EQ(diags.Headlines()[0].rfind(project.string() + ":2:3: error: ", 0), 0u) << diags.Headlines()[0];
+      EXPECT_NE(diags.Headlines()[0].find(c.message), std::string::npos) << diags.Headlines()[0];
+      continue;
+    }
+    ASSERT_TRUE(ok) << diags.Headlines()[0];
+    imagekit::DecodedData data = imagekit::DecodeData(image.image);
+    ASSERT_EQ(data.plugins.size(), 1u);
+    EXPECT_EQ(data.plugins[0].length - 5 - data.plugins[0].fileName.size(), c.carried);
+  }
+  fs::remove_all(root);
 }
 
 TEST(ProjectSettings, CarryTheMessageTableAndCaptionInMacRoman) {

@@ -3,6 +3,8 @@
 // event lookup and run, each message box printing one exact line, and the run end with 0.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <sys/wait.h>
 
 #include <cstdio>
@@ -23,7 +25,8 @@ std::string Quoted(const std::string& text) { return "'" + text + "'"; }
 
 RunResult RunDemo(const std::string& arguments) {
   RunResult result;
-  std::string errFile = ::testing::TempDir() + "demo_stderr.txt";
+  // Per process: CTest runs the cases side by side.
+  std::string errFile = ::testing::TempDir() + "demo_stderr_" + std::to_string(getpid()) + ".txt";
   std::string command = "cd " + Quoted(AMX_DEMO_DIR) + " && ARMONIX_NATIVE=headless " +
                         Quoted(AMX_RUNTIME_EXE) + " " + arguments + " 2>" + Quoted(errFile);
   FILE* out = popen(command.c_str(), "r");

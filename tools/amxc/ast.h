@@ -179,7 +179,8 @@ struct ProjectDecl {
   std::vector<std::pair<int32_t, std::pair<std::string, SourcePos>>> messages;
   struct Plugin {
     std::string fileName;
-    std::string path;  // resolved against the project file's directory
+    std::string written;  // the library's path as the source gives it
+    std::string path;     // resolved against the project file's directory
     SourcePos pos;
   };
   std::vector<Plugin> plugins;

@@ -21,8 +21,17 @@ bool NeedsSiteTable(const std::string& entry) {
 
 }  // namespace
 
+// Inside a catch handler the walk is told to pass this frame's clauses over (kind 7), unless
+// they still matter: an enclosing Try of the same function may catch what the handler raises,
+// and a function holding arrays must reach its dispatcher to dispose of them. The dispatcher
+// knows from the Try state which clauses apply, so it never catches its own handler's raise
+// twice; its own calls always carry kind 7.
+bool FunctionCompiler::SkipsOwnClauses() const {
+  return inDispatcher_ || (handlerDepth_ > 0 && currentTry_ == 0 && !holdsArrays_);
+}
+
 void FunctionCompiler::SiteTable() {
-  if (handlerDepth_ > 0) {
+  if (SkipsOwnClauses()) {
     Bytes({0xEB, 0x05, 0x90, 0xEB, 0x07, 0xEB, 0x00});  // jmp +5; nop; kind 7; end
   } else {
     Bytes({0xEB, 0x03, 0x90, 0xEB, 0x00});  // jmp +3; nop; end

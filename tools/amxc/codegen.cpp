@@ -20,6 +20,8 @@ void FunctionCompiler::Run() {
   dispatch_ = a_.newLabel();
   Prologue();
   DeclareParameters();
+  holdsArrays_ = fn_.decl && DeclaresArray(fn_.decl->body);
+  if (holdsArrays_) AddArrayCleanupClause();
   switch (fn_.kind) {
     case FunctionKind::kAccessor: AccessorBody(); break;
     case FunctionKind::kEntry: EntryBody(); break;
@@ -27,7 +29,10 @@ void FunctionCompiler::Run() {
     case FunctionKind::kDestructor: DestructorBody(); break;
     default: Statements(fn_.decl->body); break;
   }
-  if (!catches_.empty()) CatchDispatcher();
+  if (!catches_.empty()) {
+    a_.jmp(exit_);  // a body that runs to its end must not fall into the dispatcher
+    CatchDispatcher();
+  }
   Epilogue();
   Finish();
 }

@@ -4,6 +4,7 @@
 // Entry points: CompileProject, CompileSource.
 #include "tools/amxc/compiler.h"
 
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <set>
@@ -14,6 +15,8 @@
 #include "tools/amxc/program.h"
 
 namespace amxc {
+
+namespace fs = std::filesystem;
 
 // ---- ProgramModel helpers ---------------------------------------------------------------------
 
@@ -61,7 +64,8 @@ constexpr const char* kDefaultUnhandledMessage =
 
 class Driver {
  public:
-  Driver(Program& program, Diagnostics& diags) : program_(program), diags_(diags), model_(diags) {}
+  Driver(Program& program, Diagnostics& diags, const CompileOptions& options)
+      : program_(program), diags_(diags), options_(options), model_(diags) {}
 
   bool Run(CompiledImage& out) {
     // Syntax errors found earlier do not stop the checks: every error is reported in one run.
@@ -739,16 +743,12 @@ class Driver {
     model_.builder.AddProjectSettings(SettingsStream(project));
     std::vector<imagekit::PluginFile> plugins;
     for (const ProjectDecl::Plugin& p : project.plugins) {
-      std::ifstream in(p.path, std::ios::binary);
-      if (!in) {
-        diags_.Error(p.pos, "cannot read plug-in library \"" + p.path + "\"");
-        continue;
-      }
       if (p.fileName.empty() || p.fileName.size() > 255) {
         diags_.Error(p.pos, "a plug-in's file name must be 1 to 255 characters");
         continue;
       }
-      plugins.push_back({p.fileName, imagekit::Bytes(std::istreambuf_iterator<char>(in), {})});
+      std::optional<imagekit::Bytes> library = ReadPluginLibrary(p);
+      if (library) plugins.push_back({p.fileName, std::move(*library)});
     }
     if (!plugins.empty()) model_.pluginList = model_.builder.AddPluginList(plugins);
     model_.descriptor = model_.builder.NewDataLabel();
@@ -759,6 +759,31 @@ class Driver {
     } else if (!model_.windows.empty()) {
       model_.defaultWindow = 0;
     }
+  }
+
+  // A plug-in library: beside the project file first, then in the plug-in directories of
+  // the command line. Only a regular, non-empty file is carried.
+  std::optional<imagekit::Bytes> ReadPluginLibrary(const ProjectDecl::Plugin& p) {
+    std::vector<fs::path> candidates = {fs::path(p.path)};
+    fs::path written(p.written);
+    if (written.is_relative()) {
+      for (const std::string& dir : options_.pluginDirs) {
+        candidates.push_back(fs::path(dir) / written);
+        candidates.push_back(fs::path(dir) / written.filename());
+      }
+    }
+    for (const fs::path& candidate : candidates) {
+      std::error_code error;
+      if (!fs::is_regular_file(candidate, error)) continue;
+      std::ifstream in(candidate, std::ios::binary);
+      imagekit::Bytes bytes(std::istreambuf_iterator<char>(in), {});
+      if (!in.bad() && !bytes.empty()) return bytes;
+      diags_.Error(p.pos, "plug-in library \"" + candidate.string() + "\" is empty or unreadable");
+      return std::nullopt;
+    }
+    std::string where = options_.pluginDirs.empty() ? "" : " (nor in the plug-in directories)";
+    diags_.Error(p.pos, "cannot read plug-in library \"" + p.path + "\"" + where);
+    return std::nullopt;
   }
 
   // The project-settings stream: flag byte, two big-endian reserved words, document types,
@@ -809,6 +834,7 @@ class Driver {
 
   Program& program_;
   Diagnostics& diags_;
+  const CompileOptions& options_;
   ProgramModel model_;
   std::vector<int32_t> userClasses_;
   std::map<int32_t, const ClassDecl*> classDecls_;
@@ -822,20 +848,22 @@ class Driver {
 
 }  // namespace
 
-bool CompileSource(SourceSet& sources, int32_t file, Diagnostics& diags, CompiledImage& out) {
+bool CompileSource(SourceSet& sources, int32_t file, Diagnostics& diags, CompiledImage& out,
+                   const CompileOptions& options) {
   Program program;
   ParseFile(sources, file, diags, program);
-  bool ok = Driver(program, diags).Run(out);
+  bool ok = Driver(program, diags, options).Run(out);
   return ok && !diags.HasErrors();
 }
 
-bool CompileProject(SourceSet& sources, const std::string& path, Diagnostics& diags, CompiledImage& out) {
+bool CompileProject(SourceSet& sources, const std::string& path, Diagnostics& diags, CompiledImage& out,
+                    const CompileOptions& options) {
   int32_t file = sources.Load(path);
   if (file < 0) {
     diags.Error("cannot read project file \"" + path + "\"");
     return false;
   }
-  return CompileSource(sources, file, diags, out);
+  return CompileSource(sources, file, diags, out, options);
 }
 
 }  // namespace amxc

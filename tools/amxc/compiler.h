@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "tools/amxc/source.h"
 #include "tools/imagekit/imagekit.h"
@@ -22,12 +23,20 @@ struct CompiledImage {
   std::map<std::string, int32_t> classIndexes;
 };
 
+struct CompileOptions {
+  // Where a plug-in library named by `Plugin ... From "PATH"` is looked for when PATH is not
+  // found beside the project file: DIR/PATH, then DIR/(PATH's file name), directory by
+  // directory (libraries the build writes elsewhere than the sources).
+  std::vector<std::string> pluginDirs;
+};
+
 // Compiles the project whose main file is already loaded as file `file` of sources.
 // Returns false (with every error in diags) when the project has errors.
-bool CompileSource(SourceSet& sources, int32_t file, Diagnostics& diags, CompiledImage& out);
+bool CompileSource(SourceSet& sources, int32_t file, Diagnostics& diags, CompiledImage& out,
+                   const CompileOptions& options = {});
 
 // Loads and compiles the project file at path.
 bool CompileProject(SourceSet& sources, const std::string& path, Diagnostics& diags,
-                    CompiledImage& out);
+                    CompiledImage& out, const CompileOptions& options = {});
 
 }  // namespace amxc

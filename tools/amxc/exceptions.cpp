@@ -7,7 +7,11 @@ namespace amxc {
 
 void FunctionCompiler::Raise(const Stmt& s) {
   Val v = Expression(*s.value);
-  if (v.type.kind != TypeKind::kObject) Fail(s.value->pos, "Raise needs an object, not " + TypeText(v.type));
+  // Only exceptions are raised: the clause that disposes of a function's arrays catches every
+  // RuntimeException, and the runtime's own raises are all of that family.
+  int32_t exception = classes_.Find("RuntimeException");
+  if (v.type.kind != TypeKind::kObject || v.type.cls < 0 || !classes_.IsSubclass(v.type.cls, exception))
+    Fail(s.value->pos, "Raise needs a RuntimeException, not " + TypeText(v.type));
   NilCheck();
   a_.push(ax::eax);
   CallEntry("RuntimeRaiseException", 4);
@@ -71,6 +75,36 @@ void FunctionCompiler::Try(const Stmt& s) {
   a_.bind(end);
 }
 
+bool FunctionCompiler::DeclaresArray(const Block& block) {
+  for (const StmtPtr& s : block) {
+    if (s->kind == StmtKind::kDim && s->arrayUpper) return true;
+    if (DeclaresArray(s->body)) return true;
+    for (const Block& b : s->blocks)
+      if (DeclaresArray(b)) return true;
+    for (const CaseClause& c : s->cases)
+      if (DeclaresArray(c.body)) return true;
+    for (const CatchClause& c : s->catches)
+      if (DeclaresArray(c.body)) return true;
+  }
+  return false;
+}
+
+// Arrays are not reference-counted, so the exception tables cannot list them: instead a
+// clause that catches every exception (tied to no Try) leads the walk to the dispatcher,
+// which finds no Try of its own running, disposes of the arrays and raises again.
+void FunctionCompiler::AddArrayCleanupClause() {
+  int32_t exception = classes_.Find("RuntimeException");
+  catches_.push_back({0, model_.ImageClassIndex(exception), a_.newLabel()});
+}
+
+void FunctionCompiler::DisposeArrays() {
+  for (const auto& [slot, entry] : arrays_) {
+    a_.push(Slot(slot));
+    CallEntry(entry, 4);
+    a_.mov(Slot(slot), 0);
+  }
+}
+
 void FunctionCompiler::CatchDispatcher() {
   // Reached from the exception walk with EBP set to this frame and ESP wherever the walk
   // left it: re-establish ESP first.
@@ -78,6 +112,7 @@ void FunctionCompiler::CatchDispatcher() {
   Bytes({0x8D, 0xA5});  // lea esp, [ebp + disp32] (the frame's lowest word)
   frameRestores_.push_back(Imm32Placeholder());
   ++handlerDepth_;
+  inDispatcher_ = true;
   Label rethrow = a_.newLabel();
   std::vector<Label> tryTests(tries_.size() + 1);
   for (Label& l : tryTests) l = a_.newLabel();
@@ -107,9 +142,11 @@ void FunctionCompiler::CatchDispatcher() {
     if (info.parent) a_.jmp(tryTests[info.parent]);
     else a_.jmp(rethrow);
   }
-  // Nobody here wants it: hand the reference to a temporary (released by the walk) and
-  // raise it again; kind 7 keeps the walk from coming back to these clauses.
+  // Nobody here wants it: dispose of the arrays, hand the reference to a temporary
+  // (released by the walk) and raise it again; kind 7 keeps the walk from coming back to
+  // these clauses.
   a_.bind(rethrow);
+  DisposeArrays();
   a_.mov(ax::eax, Slot(kCaughtSlot));
   a_.mov(Slot(kCaughtSlot), 0);
   Val held = OwnResult(Type::Object(-1));
@@ -117,6 +154,7 @@ void FunctionCompiler::CatchDispatcher() {
   (void)held;
   a_.push(ax::eax);
   CallEntry("RuntimeReraiseException", 4);
+  inDispatcher_ = false;
   --handlerDepth_;
 }
 

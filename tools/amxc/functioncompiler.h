@@ -80,6 +80,7 @@ class FunctionCompiler {
 
   // ---- Entry calls, references and temporaries, calls (calls.cpp) -------------------------
   void SiteTable();
+  bool SkipsOwnClauses() const;
   void CallEntry(const std::string& entry, int32_t argBytes);
   void CallLocal(int32_t function, int32_t argBytes);
   void PushData(imagekit::DataLabel label);
@@ -123,7 +124,10 @@ class FunctionCompiler {
   // ---- Raise, Try and the catch dispatcher (exceptions.cpp) -------------------------------
   void Raise(const Stmt& s);
   void Try(const Stmt& s);
+  static bool DeclaresArray(const Block& block);
+  void AddArrayCleanupClause();
   void CatchDispatcher();
+  void DisposeArrays();
 
   // ---- Expressions and conversions (expressions.cpp) --------------------------------------
   void NilCheck();
@@ -200,6 +204,10 @@ class FunctionCompiler {
   std::vector<TryInfo> tries_;
   int32_t currentTry_ = 0;
   int32_t handlerDepth_ = 0;
+  // The function holds array variables: a catch-all clause brings every exception to the
+  // dispatcher, which disposes of the arrays before passing it on.
+  bool holdsArrays_ = false;
+  bool inDispatcher_ = false;
   Label exit_;
   Label dispatch_;
 };

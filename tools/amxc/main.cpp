@@ -21,6 +21,9 @@ constexpr const char* kUsage =
     "  --runtime RUNTIME  write a standalone executable: a copy of the runtime executable\n"
     "                     RUNTIME with the image appended\n"
     "  -o FILE            with --runtime: the executable to write\n"
+    "  --plugin-dir DIR   where a plug-in library named by Plugin ... From \"PATH\" is\n"
+    "                     looked for when PATH is not found beside the project file\n"
+    "                     (DIR/PATH, then DIR/ and PATH's file name); may be repeated\n"
     "  --help             show this text\n"
     "\n"
     "Errors are reported as file:line:col: error: message with the source line; the exit\n"
@@ -35,15 +38,18 @@ int Usage(const char* problem) {
 
 int main(int argc, char** argv) {
   std::string project, output, runtime;
+  amxc::CompileOptions options;
   for (int i = 1; i < argc; ++i) {
     std::string arg = argv[i];
     if (arg == "--help" || arg == "-h") {
       std::fputs(kUsage, stdout);
       return 0;
     }
-    if (arg == "-o" || arg == "--runtime") {
+    if (arg == "-o" || arg == "--runtime" || arg == "--plugin-dir") {
       if (i + 1 >= argc) return Usage((arg + " needs a value").c_str());
-      (arg == "-o" ? output : runtime) = argv[++i];
+      std::string value = argv[++i];
+      if (arg == "--plugin-dir") options.pluginDirs.push_back(value);
+      else (arg == "-o" ? output : runtime) = value;
     } else if (!arg.empty() && arg[0] == '-') {
       return Usage(("unknown option " + arg).c_str());
     } else if (project.empty()) {
@@ -58,7 +64,7 @@ int main(int argc, char** argv) {
   amxc::SourceSet sources;
   amxc::Diagnostics diags(sources);
   amxc::CompiledImage compiled;
-  bool ok = amxc::CompileProject(sources, project, diags, compiled);
+  bool ok = amxc::CompileProject(sources, project, diags, compiled, options);
   for (const std::string& message : diags.Messages()) std::fprintf(stderr, "%s\n", message.c_str());
   if (!ok) {
     std::fprintf(stderr, "%zu error%s\n", diags.Count(), diags.Count() == 1 ? "" : "s");

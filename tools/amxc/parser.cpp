@@ -281,7 +281,8 @@ class Parser {
       plugin.fileName = ExpectString("the plug-in's file name");
       if (!(Cur().kind == Tok::kName && Cur().lower == "from")) Expected("'From'");
       Next();
-      plugin.path = Resolve(ExpectString("the plug-in library's path"));
+      plugin.written = ExpectString("the plug-in library's path");
+      plugin.path = Resolve(plugin.written);
       project.plugins.push_back(std::move(plugin));
     } else if (AcceptWord("import")) {
       std::string path = ExpectString("a declaration file name");

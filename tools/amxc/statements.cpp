@@ -49,6 +49,7 @@ void FunctionCompiler::Dim(const Stmt& s) {
     // Re-running a Dim (in a loop) replaces the array: dispose of the previous one first.
     a_.push(Slot(local.slot));
     CallEntry(DisposeEntry(type), 4);
+    a_.mov(Slot(local.slot), 0);  // never disposed twice, whatever happens next
     CallEntry("RuntimeCreateArray", 0);
     a_.mov(Slot(local.slot), ax::eax);
     MovEaxImm(*s.arrayUpper);

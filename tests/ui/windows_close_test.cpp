@@ -1,0 +1,183 @@
+// Closing windows: CancelClose, the order of the closing events, closing from inside a
+// handler, what is left of the window and its controls afterwards, and the window list the
+// main loop and the quitting procedure walk.
+#include <string>
+#include <vector>
+
+#include "native/core/input.h"
+#include "runtime/entries/entries.h"
+#include "runtime/objects/objects.h"
+#include "runtime/objects/strings.h"
+#include "runtime/startup/hooks.h"
+#include "runtime/ui/windowlayer.h"
+#include "tests/ui/windows_fixture.h"
+
+namespace windows_test {
+namespace {
+
+using Log = std::vector<std::string>;
+
+class WindowCloseTest : public WindowsTest {
+ protected:
+  // A window with controls a (alone) and pb$1, pb$2 (an array).
+  ObjectHeader* ThreeControls(ObjectHeader** variable = nullptr) {
+    imagekit::WindowDesc desc = Desc(kWindowClass, WindowPairs(400, 300));
+    desc.controls.push_back(Control("a", kNotInArray, Rect16{0, 0, 20, 40}));
+    desc.controls.push_back(Control("pb", 1, Rect16{30, 0, 50, 40}));
+    desc.controls.push_back(Control("pb", 2, Rect16{60, 0, 80, 40}));
+    ObjectHeader* window = Create(desc, variable);
+    Pump();  // shown and activated
+    gLog.clear();
+    return window;
+  }
+};
+
+TEST_F(WindowCloseTest, CancelCloseTrueKeepsTheWindowAndRaisesNoClose) {
+  ObjectHeader* window = ThreeControls();
+  ASSERT_NE(window, nullptr);
+  gBehave.cancelClose = true;
+  RuntimeCloseWindow(window);
+  EXPECT_EQ(gLog, Log{"CancelClose"});
+  EXPECT_NE(AsWindow(window)->native, nullptr);
+  EXPECT_TRUE(IsWindow(Hwnd(window)));
+  EXPECT_EQ(windows::OpenWindowCount(), 1);
+}
+
+TEST_F(WindowCloseTest, ControlsCloseBeforeTheWindowInDictionaryOrder) {
+  static ObjectHeader* variable = nullptr;
+  ObjectHeader* window = ThreeControls(&variable);
+  ASSERT_NE(window, nullptr);
+  HWND hwnd = Hwnd(window);
+  RuntimeCloseWindow(window);
+  EXPECT_EQ(gLog, (Log{"CancelClose", "ctl:Close a", "ctl:Close pb$1", "ctl:Close pb$2",
+                       "Close"}));
+  EXPECT_EQ(AsWindow(window)->native, nullptr);
+  EXPECT_FALSE(IsWindow(hwnd));
+  EXPECT_EQ(variable, nullptr);
+  EXPECT_EQ(windowControlCountGetter(window, 0), 0) << "the controls are released";
+  EXPECT_EQ(windows::OpenWindowCount(), 0);
+}
+
+TEST_F(WindowCloseTest, TheCloseBoxAsksAndClosesThroughTheWindowProcedure) {
+  ObjectHeader* window = ThreeControls();
+  ASSERT_NE(window, nullptr);
+  native::RequestClose(Hwnd(window));
+  Pump();
+  EXPECT_EQ(gLog.front(), "CancelClose");
+  EXPECT_EQ(gLog.back(), "Close");
+  EXPECT_EQ(AsWindow(window)->native, nullptr);
+}
+
+TEST_F(WindowCloseTest, AControlTheApplicationHoldsKeepsItsFieldsButLosesItsPane) {
+  ObjectHeader* window = ThreeControls();
+  ASSERT_NE(window, nullptr);
+  ObjectHeader* kept = LockObject(ControlNamed(window, "pb$2"));
+  ASSERT_NE(AsControl(kept)->pane, nullptr);
+  RuntimeCloseWindow(window);
+  EXPECT_EQ(AsControl(kept)->pane, nullptr);
+  EXPECT_EQ(std::string(StringView(AsControl(kept)->name)), "pb");
+  EXPECT_EQ(AsControl(kept)->bounds, (Rect16{60, 0, 80, 40}));
+  EXPECT_EQ(kept->refCount, 1) << "only the application's reference is left";
+  UnlockObject(kept);
+}
+
+struct NestedCase {
+  const char* closeOn;
+  Log expected;
+};
+
+TEST_F(WindowCloseTest, AHandlerThatClosesTheWindowAgainEndsTheClosingOnce) {
+  const NestedCase cases[] = {
+      {"ctl:Close a", {"CancelClose", "ctl:Close a", "CancelClose"}},
+      {"ctl:Close pb$1", {"CancelClose", "ctl:Close a", "ctl:Close pb$1", "CancelClose"}},
+      {"Close", {"CancelClose", "ctl:Close a", "ctl:Close pb$1", "ctl:Close pb$2", "Close",
+                 "CancelClose"}},
+  };
+  for (const auto& c : cases) {
+    int live = LiveObjectCount();
+    ObjectHeader* variable = nullptr;
+    ObjectHeader* window = ThreeControls(&variable);
+    ASSERT_NE(window, nullptr);
+    gBehave.closeOn = c.closeOn;
+    RuntimeCloseWindow(window);
+    gBehave.closeOn.clear();
+    EXPECT_EQ(gLog, c.expected) << c.closeOn;
+    EXPECT_EQ(AsWindow(window)->native, nullptr) << c.closeOn;
+    EXPECT_EQ(variable, nullptr) << c.closeOn;
+    EXPECT_EQ(FirstViewWindow(), nullptr) << c.closeOn;
+    created_.clear();
+    EXPECT_EQ(window->refCount, 1) << c.closeOn;
+    UnlockObject(window);
+    EXPECT_EQ(LiveObjectCount(), live) << c.closeOn << ": everything is freed";
+  }
+}
+
+TEST_F(WindowCloseTest, AMouseHandlerMayCloseItsOwnWindow) {
+  ObjectHeader* window = ThreeControls();
+  ASSERT_NE(window, nullptr);
+  gBehave.closeOn = "ctl:MouseEnter pb$1";
+  MoveTo(window, 10, 35);
+  gBehave.closeOn.clear();
+  EXPECT_EQ(gLog, (Log{"MouseEnter", "ctl:MouseEnter pb$1", "CancelClose", "ctl:Close a",
+                       "ctl:Close pb$1", "ctl:Close pb$2", "Close"}))
+      << "no MouseMove follows once the window is closing";
+  EXPECT_EQ(AsWindow(window)->native, nullptr);
+}
+
+TEST_F(WindowCloseTest, ClosedWindowsStillAnswerTheirAccessors) {
+  ObjectHeader* window = ThreeControls();
+  ASSERT_NE(window, nullptr);
+  RuntimeCloseWindow(window);
+  gLog.clear();
+  RuntimeShowWindow(window);
+  EXPECT_EQ(AsWindow(window)->visible, 1);
+  RuntimeHideWindow(window);
+  EXPECT_EQ(AsWindow(window)->visible, 0);
+  StringRecord* title = MakeStringFromC("dopo");
+  windowTitleSetter(window, 0, title);
+  UnlockString(title);
+  StringRecord* read = windowTitleGetter(window, 0);
+  EXPECT_EQ(std::string(StringView(read)), "dopo");
+  UnlockString(read);
+  windowPosSetter(window, 2, 123);
+  EXPECT_EQ(windowPosGetter(window, 2), 123);
+  EXPECT_EQ(windowWinHWNDGetter(window, 0), 0);
+  RuntimeCloseWindow(window);  // a second close does nothing
+  RuntimeShowModal(window);    // no native window: returns at once
+  EXPECT_TRUE(gLog.empty());
+}
+
+TEST_F(WindowCloseTest, TheWindowListServesTheLoopAndTheQuittingProcedure) {
+  ObjectHeader* first = ThreeControls();
+  ObjectHeader* second = Create(Desc(kPlainWindowClass, WindowPairs(100, 100)));
+  ASSERT_NE(first, nullptr);
+  ASSERT_NE(second, nullptr);
+  RuntimeHooks& hooks = StartupHooks();
+  EXPECT_EQ(hooks.openWindowCount(), 2);
+  EXPECT_EQ(hooks.firstWindow(), second) << "newest first";
+  EXPECT_EQ(hooks.windowAt(1), first);
+  EXPECT_EQ(hooks.windowAt(2), nullptr);
+  gBehave.cancelClose = true;
+  EXPECT_TRUE(hooks.windowRefusesClose(first));
+  EXPECT_FALSE(hooks.windowRefusesClose(second)) << "no handler counts as False";
+  gLog.clear();
+  hooks.closeWindow(first);
+  EXPECT_EQ(gLog, (Log{"ctl:Close a", "ctl:Close pb$1", "ctl:Close pb$2", "Close"}))
+      << "shutdown closes without asking";
+  EXPECT_EQ(hooks.openWindowCount(), 1);
+}
+
+TEST_F(WindowCloseTest, ShowModalReturnsWhenTheWindowCloses) {
+  ObjectHeader* window = Create(Desc(kWindowClass, WindowPairs(200, 100, {{"Frame", "1"}})));
+  ASSERT_NE(window, nullptr);
+  EXPECT_EQ(AsWindow(window)->native->kind, 3);
+  EXPECT_EQ(windows::FirstVisibleModal(), nullptr) << "not visible yet";
+  native::RequestClose(Hwnd(window));  // queued: the nested loop delivers it
+  RuntimeShowModal(window);
+  EXPECT_EQ(AsWindow(window)->native, nullptr);
+  EXPECT_EQ(gLog.back(), "Close");
+  EXPECT_EQ(windows::FirstVisibleModal(), nullptr) << "it left the modal stack";
+}
+
+}  // namespace
+}  // namespace windows_test
