@@ -58,6 +58,7 @@ RuntimeHooks DefaultHooks() {
   hooks.frameMenuCommand = DefaultFrameCommand;
   hooks.displayChanged = Nothing;
   hooks.menuBar = NoMenuBar;
+  hooks.destroyMenuBar = Nothing;
   hooks.stopSound = Nothing;
   hooks.shutDownMovies = Nothing;
   return hooks;

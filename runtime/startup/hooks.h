@@ -45,7 +45,8 @@ struct RuntimeHooks {
   void (*displayChanged)();
   HMENU (*menuBar)();  // the menu bar the MDI frame carries; nil when none was built
 
-  // Shutdown steps 3 and 5.
+  // Shutdown: the menu bar goes with the windows (end of step 2); steps 3 and 5.
+  void (*destroyMenuBar)();
   void (*stopSound)();
   void (*shutDownMovies)();
 };

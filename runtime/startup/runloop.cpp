@@ -69,6 +69,7 @@ void RunLoopIteration() {
 void ShutDownRun() {
   RuntimeHooks& hooks = StartupHooks();
   CloseAllWindows();         // 2
+  hooks.destroyMenuBar();
   hooks.stopSound();         // 3
   OleUninitialize();         // 4
   hooks.shutDownMovies();    // 5

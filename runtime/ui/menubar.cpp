@@ -201,6 +201,7 @@ void InstallMenuHooks() {
   hooks.buildMenuBar = BuildMenuBar;
   hooks.menuBar = ApplicationMenuBar;
   hooks.frameMenuCommand = FrameMenuCommand;
+  hooks.destroyMenuBar = DestroyMenuBar;
 }
 
 namespace {

@@ -7,6 +7,7 @@
 #include "runtime/objects/classtable.h"
 #include "runtime/objects/objects.h"
 #include "runtime/objects/strings.h"
+#include "runtime/startup/hooks.h"
 #include "runtime/ui/shortcuts.h"
 #include "runtime/ui/uitypes.h"
 #include "tests/exceptions/testimage.h"
@@ -274,6 +275,14 @@ TEST_F(MenuBarTest, DestroyingTheBarReleasesItemsAndIdentifiers) {
   EXPECT_EQ(AllocateCommandId(), 1000);
   EXPECT_EQ(ShortcutCount(), 0);
   RuntimeUnlockObject(kept);
+}
+
+TEST_F(MenuBarTest, ShutdownTearsTheBarDownThroughItsHook) {
+  LoadStandard();
+  ASSERT_TRUE(MenuBarBuilt());
+  StartupHooks().destroyMenuBar();
+  EXPECT_FALSE(MenuBarBuilt());
+  EXPECT_EQ(ApplicationMenuBar(), nullptr);
 }
 
 TEST_F(MenuBarTest, RebuildingReplacesTheOldBar) {
