@@ -14,11 +14,6 @@ namespace {
 constexpr UINT kNcLeftDoubleClick = 0x00A3;   // WM_NCLBUTTONDBLCLK
 constexpr UINT kNcRightDoubleClick = 0x00A6;  // WM_NCRBUTTONDBLCLK
 
-// The window layer registers "KT_Pane" with PaneWindowProc by name and keeps a weak
-// do-nothing stand-in; this reference brings the real procedure into every program that
-// links the pane input (a static library would otherwise leave it out).
-__attribute__((used)) const WNDPROC kPaneProcedure = &PaneWindowProc;
-
 uint32_t gLastClick = 0;
 uint32_t gClickCount = 0;
 bool gContextual = false;

@@ -13,12 +13,6 @@
 #include "runtime/ui/menus.h"
 #include "runtime/ui/windowlayer.h"
 
-// Until the control layer supplies the pane procedure, "KT_Pane" windows get the default.
-__attribute__((weak)) LRESULT CALLBACK PaneWindowProc(HWND hwnd, UINT message, WPARAM wParam,
-                                                      LPARAM lParam) {
-  return DefWindowProcA(hwnd, message, wParam, lParam);
-}
-
 namespace windows {
 namespace {
 
