@@ -25,7 +25,7 @@ test: build
 
 run: build
 	@if [ -x $(BUILD)/armonix ]; then exec $(BUILD)/armonix; \
-	else cd $(BUILD)/demo && exec ../armonix-runtime; fi
+	else cd $(BUILD)/demo/ear && exec ../../armonix-runtime; fi
 
 clean:
 	rm -rf $(BUILD)

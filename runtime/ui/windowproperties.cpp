@@ -1,6 +1,6 @@
 // The Window property accessors that do more than the shared offset accessors: each stores
 // into the object first and updates the native window only while it exists. Entry points:
-// windowVisibleSetter, windowPosGetter/Setter, windowTitleGetter/Setter, ... (ui.def).
+// windowVisibleSetter, windowPosGetter/Setter, windowTitleGetter/Setter, ... (windows.def).
 #include "runtime/entries/entries.h"
 #include "runtime/exceptions/imagecall.h"
 #include "runtime/objects/objects.h"

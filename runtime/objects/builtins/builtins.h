@@ -52,7 +52,6 @@ struct EventInfo {
 #define AMX_EVENT(Class, Name, ParameterText, ReturnText)
 inline constexpr ClassInfo kClasses[] = {
 #include "runtime/objects/builtins/all.def"
-#include "runtime/objects/builtins/pending.def"
     ClassInfo{nullptr, nullptr, 0, nullptr}};
 #undef AMX_CLASS
 #undef AMX_PROPERTY
@@ -62,7 +61,6 @@ inline constexpr ClassInfo kClasses[] = {
   PropertyInfo{#Class, #Name, Type, EntryNameOrNull(#Getter), EntryNameOrNull(#Setter), Parameter, Flags},
 inline constexpr PropertyInfo kProperties[] = {
 #include "runtime/objects/builtins/all.def"
-#include "runtime/objects/builtins/pending.def"
     PropertyInfo{nullptr, nullptr, nullptr, nullptr, nullptr, 0, 0}};
 #undef AMX_PROPERTY
 #undef AMX_METHOD
@@ -72,7 +70,6 @@ inline constexpr PropertyInfo kProperties[] = {
   MethodInfo{#Class, #Name, #Entry, Result, Parameters},
 inline constexpr MethodInfo kMethods[] = {
 #include "runtime/objects/builtins/all.def"
-#include "runtime/objects/builtins/pending.def"
     MethodInfo{nullptr, nullptr, nullptr, nullptr, nullptr}};
 #undef AMX_METHOD
 #undef AMX_EVENT
@@ -82,7 +79,6 @@ inline constexpr MethodInfo kMethods[] = {
   EventInfo{#Class, #Name, ParameterText, ReturnText},
 inline constexpr EventInfo kEvents[] = {
 #include "runtime/objects/builtins/all.def"
-#include "runtime/objects/builtins/pending.def"
     EventInfo{nullptr, nullptr, nullptr, nullptr}};
 #undef AMX_CLASS
 #undef AMX_PROPERTY
