@@ -62,6 +62,18 @@ UINT AlignFormat(int32_t align) {
   }
 }
 
+// Fills or frames a rectangle of the plug-in's coordinates with a brush of one colour.
+using BrushPainter = int (*)(HDC dc, const RECT* rect, HBRUSH brush);
+void PaintRect(ObjectHeader* graphics, int32_t left, int32_t top, int32_t right, int32_t bottom,
+               int32_t colour, BrushPainter paint) {
+  PluginGraphicsObject* g = Drawable(graphics);
+  if (g == nullptr) return;
+  RECT r = Shifted(*g, left, top, right, bottom);
+  HBRUSH brush = CreateSolidBrush(NativeColour(colour));
+  paint(g->dc, &r, brush);
+  DeleteObject(brush);
+}
+
 }  // namespace
 
 ObjectHeader* MakePluginGraphics(HDC dc, HWND releaseWindow, int32_t originX, int32_t originY) {
@@ -95,22 +107,12 @@ AMX_ENTRY int32_t PluginSystemColor(int32_t index) noexcept {
 
 AMX_ENTRY void PluginGraphicsFillRect(ObjectHeader* graphics, int32_t left, int32_t top,
                                       int32_t right, int32_t bottom, int32_t colour) noexcept {
-  PluginGraphicsObject* g = Drawable(graphics);
-  if (g == nullptr) return;
-  RECT r = Shifted(*g, left, top, right, bottom);
-  HBRUSH brush = CreateSolidBrush(NativeColour(colour));
-  FillRect(g->dc, &r, brush);
-  DeleteObject(brush);
+  PaintRect(graphics, left, top, right, bottom, colour, FillRect);
 }
 
 AMX_ENTRY void PluginGraphicsFrameRect(ObjectHeader* graphics, int32_t left, int32_t top,
                                        int32_t right, int32_t bottom, int32_t colour) noexcept {
-  PluginGraphicsObject* g = Drawable(graphics);
-  if (g == nullptr) return;
-  RECT r = Shifted(*g, left, top, right, bottom);
-  HBRUSH brush = CreateSolidBrush(NativeColour(colour));
-  FrameRect(g->dc, &r, brush);
-  DeleteObject(brush);
+  PaintRect(graphics, left, top, right, bottom, colour, FrameRect);
 }
 
 AMX_ENTRY void PluginGraphicsDrawLine(ObjectHeader* graphics, int32_t x1, int32_t y1, int32_t x2,

@@ -80,32 +80,33 @@ Rect16 MovedBounds(Rect16 bounds, int32_t selector, int32_t value) {
   return bounds;
 }
 
+// Stores one of the control's help texts and hands it to the pane when there is one.
+void StoreHelpText(ObjectHeader* object, StringRecord* ControlObject::*field,
+                   void (Pane::*apply)(StringRecord*), StringRecord* value) {
+  ControlObject* control = ControlOf(object);
+  if (control == nullptr) return;
+  StoreString(&(control->*field), value);
+  if (control->pane != nullptr) (control->pane->*apply)(value);
+}
+
 }  // namespace
 
 AMX_ENTRY void controlHelpTagSetter(ObjectHeader* object, int32_t, StringRecord* value) noexcept {
   AMX_IMAGE_CALLER();  // painting and pane changes may run handlers of the image
-  ControlObject* control = ControlOf(object);
-  if (control == nullptr) return;
-  StoreString(&control->helpTag, value);
-  if (control->pane != nullptr) control->pane->SetHelpTag(value);
+  StoreHelpText(object, &ControlObject::helpTag, &Pane::SetHelpTag, value);
 }
 
 AMX_ENTRY void controlBalloonHelpSetter(ObjectHeader* object, int32_t,
                                         StringRecord* value) noexcept {
   AMX_IMAGE_CALLER();  // painting and pane changes may run handlers of the image
-  ControlObject* control = ControlOf(object);
-  if (control == nullptr) return;
-  StoreString(&control->balloonHelp, value);
-  if (control->pane != nullptr) control->pane->SetBalloonHelp(value);
+  StoreHelpText(object, &ControlObject::balloonHelp, &Pane::SetBalloonHelp, value);
 }
 
 AMX_ENTRY void controlDisabledBalloonHelpSetter(ObjectHeader* object, int32_t,
                                                 StringRecord* value) noexcept {
   AMX_IMAGE_CALLER();  // painting and pane changes may run handlers of the image
-  ControlObject* control = ControlOf(object);
-  if (control == nullptr) return;
-  StoreString(&control->disabledBalloonHelp, value);
-  if (control->pane != nullptr) control->pane->SetDisabledBalloonHelp(value);
+  StoreHelpText(object, &ControlObject::disabledBalloonHelp, &Pane::SetDisabledBalloonHelp,
+                value);
 }
 
 AMX_ENTRY void controlMouseCursorSetter(ObjectHeader* object, int32_t,

@@ -20,6 +20,7 @@
 
 using stdcontrols::EditFieldOf;
 using stdcontrols::NativeColour;
+using stdcontrols::PaneOf;
 using stdcontrols::RaiseControlEvent;
 
 namespace {
@@ -30,13 +31,9 @@ EditFieldObject* FieldObjectOf(const Pane* pane) {
   return pane != nullptr ? EditFieldOf(pane->control) : nullptr;
 }
 
-EditFieldPane* FieldPane(EditFieldObject* field) {
-  return field != nullptr ? dynamic_cast<EditFieldPane*>(field->base.pane) : nullptr;
-}
-
 // The live native field of an object, or nil.
 HWND FieldWindow(ObjectHeader* control) {
-  EditFieldPane* pane = FieldPane(EditFieldOf(control));
+  EditFieldPane* pane = PaneOf<EditFieldPane>(EditFieldOf(control));
   return pane != nullptr ? pane->hwnd : nullptr;
 }
 
@@ -237,7 +234,7 @@ AMX_ENTRY void EditFieldCreatePane(ObjectHeader* control) noexcept {
 }
 
 void ApplyEditFieldFont(EditFieldObject* field) {
-  if (EditFieldPane* pane = FieldPane(field)) {
+  if (EditFieldPane* pane = PaneOf<EditFieldPane>(field)) {
     pane->ApplyFont(FontOfRecord(field->font), field->textColor);
   }
 }
@@ -247,7 +244,7 @@ void ApplyEditFieldFont(EditFieldObject* field) {
 AMX_ENTRY StringRecord* editTextGetter(ObjectHeader* control, int32_t /*parameter*/) noexcept {
   EditFieldObject* field = EditFieldOf(control);
   if (field == nullptr) return nullptr;
-  EditFieldPane* pane = FieldPane(field);
+  EditFieldPane* pane = PaneOf<EditFieldPane>(field);
   if (pane == nullptr || pane->hwnd == nullptr) return LockString(field->text);
   std::string text = pane->Text();
   return MakeString(text.data(), static_cast<int32_t>(text.size()));
@@ -259,7 +256,7 @@ AMX_ENTRY void editTextSetter(ObjectHeader* control, int32_t /*parameter*/,
   EditFieldObject* field = EditFieldOf(control);
   if (field == nullptr) return;
   StringRecord* kept = LockString(text);  // a handler may drop the caller's string
-  if (EditFieldPane* pane = FieldPane(field)) pane->SetText(stdcontrols::TextOf(kept));
+  if (EditFieldPane* pane = PaneOf<EditFieldPane>(field)) pane->SetText(stdcontrols::TextOf(kept));
   stdcontrols::StoreString(&field->text, kept);
   UnlockString(kept);
 }
@@ -276,7 +273,7 @@ AMX_ENTRY void editReadOnlySetter(ObjectHeader* control, int32_t /*parameter*/,
   EditFieldObject* field = EditFieldOf(control);
   if (field == nullptr) return;
   field->readOnly = value != 0 ? 1 : 0;
-  if (EditFieldPane* pane = FieldPane(field)) pane->SetReadOnly(field->readOnly != 0);
+  if (EditFieldPane* pane = PaneOf<EditFieldPane>(field)) pane->SetReadOnly(field->readOnly != 0);
 }
 
 AMX_ENTRY void editPasswordSetter(ObjectHeader* control, int32_t /*parameter*/,
@@ -284,7 +281,7 @@ AMX_ENTRY void editPasswordSetter(ObjectHeader* control, int32_t /*parameter*/,
   EditFieldObject* field = EditFieldOf(control);
   if (field == nullptr) return;
   field->password = value != 0 ? 1 : 0;
-  if (EditFieldPane* pane = FieldPane(field)) pane->SetPassword(field->password != 0);
+  if (EditFieldPane* pane = PaneOf<EditFieldPane>(field)) pane->SetPassword(field->password != 0);
 }
 
 AMX_ENTRY void editTextColorSetter(ObjectHeader* control, int32_t /*parameter*/,
@@ -300,7 +297,7 @@ AMX_ENTRY void editBackColorSetter(ObjectHeader* control, int32_t /*parameter*/,
   EditFieldObject* field = EditFieldOf(control);
   if (field == nullptr) return;
   field->backColor = rgb;
-  if (EditFieldPane* pane = FieldPane(field)) pane->SetBackColor(rgb);
+  if (EditFieldPane* pane = PaneOf<EditFieldPane>(field)) pane->SetBackColor(rgb);
 }
 
 AMX_ENTRY void editLimitTextSetter(ObjectHeader* control, int32_t /*parameter*/,
@@ -308,7 +305,7 @@ AMX_ENTRY void editLimitTextSetter(ObjectHeader* control, int32_t /*parameter*/,
   EditFieldObject* field = EditFieldOf(control);
   if (field == nullptr) return;
   field->limit = limit;
-  if (EditFieldPane* pane = FieldPane(field)) pane->SetLimit(limit);
+  if (EditFieldPane* pane = PaneOf<EditFieldPane>(field)) pane->SetLimit(limit);
 }
 
 // ---- Selection ----------------------------------------------------------------------------
@@ -334,7 +331,7 @@ AMX_ENTRY void editSelSetter(ObjectHeader* control, int32_t selector, int32_t va
 }
 
 AMX_ENTRY StringRecord* editSelTextGetter(ObjectHeader* control, int32_t /*parameter*/) noexcept {
-  EditFieldPane* pane = FieldPane(EditFieldOf(control));
+  EditFieldPane* pane = PaneOf<EditFieldPane>(EditFieldOf(control));
   if (pane == nullptr || pane->hwnd == nullptr) return nullptr;
   std::string text = pane->Text();
   std::pair<int32_t, int32_t> selection = Selection(pane->hwnd);

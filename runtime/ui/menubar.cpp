@@ -136,15 +136,7 @@ void ReadItem(const DataBlock& block, uint32_t itemOffset) {
 }
 
 void ReleaseMenu(Menu* menu) {
-  for (MenuSlot& slot : menu->slots) {
-    MenuItemObject* item = slot.item;
-    ForgetMenuShortcut(menu->popup, item->commandId);
-    FreeCommandId(item->commandId);
-    item->commandId = 0;
-    item->menu = nullptr;
-    item->position = -1;
-    item->inserted = 0;
-  }
+  for (MenuSlot& slot : menu->slots) DetachMenuItem(menu, slot.item);
   std::vector<MenuSlot> slots;
   slots.swap(menu->slots);
   for (MenuSlot& slot : slots) UnlockObject(&slot.item->header);

@@ -91,6 +91,15 @@ MenuSlot* SlotOf(MenuItemObject* item) {
   return nullptr;
 }
 
+void DetachMenuItem(Menu* menu, MenuItemObject* item) {
+  ForgetMenuShortcut(menu->popup, item->commandId);
+  FreeCommandId(item->commandId);
+  item->commandId = 0;
+  item->menu = nullptr;
+  item->position = -1;
+  item->inserted = 0;
+}
+
 void RemoveMenuItem(MenuItemObject* item) {
   Menu* menu = item != nullptr ? item->menu : nullptr;
   if (menu == nullptr) return;
@@ -101,13 +110,7 @@ void RemoveMenuItem(MenuItemObject* item) {
       RemoveMenu(menu->popup, static_cast<UINT>(item->position), MF_BYPOSITION);
     }
     menu->slots.erase(menu->slots.begin() + static_cast<std::ptrdiff_t>(i));
-    // A stale shortcut would run whichever item gets the identifier next.
-    ForgetMenuShortcut(menu->popup, item->commandId);
-    FreeCommandId(item->commandId);
-    item->commandId = 0;
-    item->menu = nullptr;
-    item->position = -1;
-    item->inserted = 0;
+    DetachMenuItem(menu, item);
     UnlockObject(&item->header);
     UpdateNativeMenu(menu);
     return;

@@ -108,6 +108,10 @@ ClassRecord* MenuItemClassFor(ClassRecord* cls, StringRecord* text);
 void AppendMenuSlot(Menu* menu, const MenuSlot& slot);
 // The item's slot in its menu, or nil.
 MenuSlot* SlotOf(MenuItemObject* item);
+// Clears the item's tie to `menu`, the menu holding it: its shortcut and command identifier
+// are given up (a stale shortcut would run whichever item gets the identifier next) and it
+// records no menu or position. Leaves the menu's slots and reference to the caller.
+void DetachMenuItem(Menu* menu, MenuItemObject* item);
 // Takes the item out of its menu: native entry, array, command identifier, shortcut; then
 // releases the menu's reference and updates the menu. Nothing for an item in no menu.
 void RemoveMenuItem(MenuItemObject* item);

@@ -14,6 +14,7 @@
 #include "runtime/ui/stdcontrols.h"
 #include "runtime/ui/viewwindow.h"
 
+using stdcontrols::PaneOf;
 using stdcontrols::PushButtonOf;
 using stdcontrols::RaiseControlEvent;
 
@@ -21,10 +22,6 @@ namespace {
 
 PushButtonObject* ButtonObjectOf(const Pane* pane) {
   return pane != nullptr ? PushButtonOf(pane->control) : nullptr;
-}
-
-PushButtonPane* ButtonPane(PushButtonObject* button) {
-  return button != nullptr ? dynamic_cast<PushButtonPane*>(button->base.pane) : nullptr;
 }
 
 std::vector<PushButtonPane*> ButtonsOf(RuntimeViewWindow* window) {
@@ -78,11 +75,8 @@ bool PushButtonPane::PreFilter(HWND child, UINT message, WPARAM wParam, LPARAM l
       if (GetCapture() == child) MouseUpAt(x, y);
       return !IsWindow(child);
     case WM_SETFOCUS:
-      GotFocus();
-      return !IsWindow(child);
     case WM_KILLFOCUS:
-      LostFocus();
-      return !IsWindow(child);
+      return ReportFocus(child, message);
     default:
       return NativeControlPane::PreFilter(child, message, wParam, lParam);
   }
@@ -221,7 +215,7 @@ AMX_ENTRY void pushButtonTitleSetter(ObjectHeader* control, int32_t /*parameter*
   PushButtonObject* button = PushButtonOf(control);
   if (button == nullptr) return;
   stdcontrols::StoreString(&button->caption, text);
-  PushButtonPane* pane = ButtonPane(button);
+  PushButtonPane* pane = PaneOf<PushButtonPane>(button);
   if (pane != nullptr && pane->hwnd != nullptr) SetWindowTextA(pane->hwnd, StringText(text));
 }
 
@@ -230,7 +224,7 @@ AMX_ENTRY void pushButtonDefaultSetter(ObjectHeader* control, int32_t /*paramete
   PushButtonObject* button = PushButtonOf(control);
   if (button == nullptr) return;
   button->isDefault = value != 0 ? 1 : 0;
-  if (PushButtonPane* pane = ButtonPane(button)) {
+  if (PushButtonPane* pane = PaneOf<PushButtonPane>(button)) {
     UpdateDefaultButton(pane->owner, value != 0 ? pane : nullptr);
   }
 }
@@ -243,7 +237,7 @@ AMX_ENTRY void pushButtonCancelSetter(ObjectHeader* control, int32_t /*parameter
 }
 
 void ApplyPushButtonFont(PushButtonObject* button) {
-  if (PushButtonPane* pane = ButtonPane(button)) {
+  if (PushButtonPane* pane = PaneOf<PushButtonPane>(button)) {
     pane->SetFont(CreateControlFont(FontOfRecord(button->font)));
   }
 }

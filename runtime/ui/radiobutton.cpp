@@ -13,6 +13,7 @@
 #include "runtime/ui/stdcontrols.h"
 #include "runtime/ui/viewwindow.h"
 
+using stdcontrols::PaneOf;
 using stdcontrols::RadioButtonOf;
 using stdcontrols::RaiseControlEvent;
 
@@ -20,10 +21,6 @@ namespace {
 
 RadioButtonObject* RadioObjectOf(const Pane* pane) {
   return pane != nullptr ? RadioButtonOf(pane->control) : nullptr;
-}
-
-RadioButtonPane* RadioPane(RadioButtonObject* radio) {
-  return radio != nullptr ? dynamic_cast<RadioButtonPane*>(radio->base.pane) : nullptr;
 }
 
 // The window's radio buttons form one group (the native buttons carry no group marks): a
@@ -125,7 +122,7 @@ AMX_ENTRY void RadioButtonCreatePane(ObjectHeader* control) noexcept {
 }
 
 void ApplyRadioButtonFont(RadioButtonObject* radio) {
-  if (RadioButtonPane* pane = RadioPane(radio)) {
+  if (RadioButtonPane* pane = PaneOf<RadioButtonPane>(radio)) {
     pane->SetFont(CreateControlFont(FontOfRecord(radio->font)));
   }
 }
@@ -140,7 +137,7 @@ AMX_ENTRY void radioCaptionSetter(ObjectHeader* control, int32_t /*parameter*/,
   RadioButtonObject* radio = RadioButtonOf(control);
   if (radio == nullptr) return;
   stdcontrols::StoreString(&radio->caption, text);
-  RadioButtonPane* pane = RadioPane(radio);
+  RadioButtonPane* pane = PaneOf<RadioButtonPane>(radio);
   if (pane != nullptr && pane->hwnd != nullptr) SetWindowTextA(pane->hwnd, StringText(text));
 }
 
@@ -154,7 +151,7 @@ AMX_ENTRY void radioValueSetter(ObjectHeader* control, int32_t /*parameter*/,
   RadioButtonObject* radio = RadioButtonOf(control);
   if (radio == nullptr) return;
   bool checked = value != 0;
-  if (RadioButtonPane* pane = RadioPane(radio)) {
+  if (RadioButtonPane* pane = PaneOf<RadioButtonPane>(radio)) {
     pane->SetChecked(checked);
     if (checked) ClearOtherRadios(pane);
   }

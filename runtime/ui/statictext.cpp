@@ -16,6 +16,7 @@
 #include "runtime/ui/stdcontrols.h"
 #include "runtime/ui/viewwindow.h"
 
+using stdcontrols::PaneOf;
 using stdcontrols::RaiseControlEvent;
 using stdcontrols::StaticTextOf;
 
@@ -168,14 +169,6 @@ void StaticTextPane::AcceleratorKey() {
 
 // ---- CreatePane and accessors -------------------------------------------------------------
 
-namespace {
-
-StaticTextPane* LabelPane(StaticTextObject* label) {
-  return label != nullptr ? dynamic_cast<StaticTextPane*>(label->base.pane) : nullptr;
-}
-
-}  // namespace
-
 AMX_ENTRY void StaticTextCreatePane(ObjectHeader* control) noexcept {
   StaticTextObject* label = StaticTextOf(control);
   if (label == nullptr || label->base.pane != nullptr) return;
@@ -199,7 +192,7 @@ AMX_ENTRY void staticCaptionSetter(ObjectHeader* control, int32_t /*parameter*/,
   StaticTextObject* label = StaticTextOf(control);
   if (label == nullptr) return;
   stdcontrols::StoreString(&label->text, text);
-  if (StaticTextPane* pane = LabelPane(label)) pane->SetText(stdcontrols::TextOf(text));
+  if (StaticTextPane* pane = PaneOf<StaticTextPane>(label)) pane->SetText(stdcontrols::TextOf(text));
 }
 
 AMX_ENTRY void staticTextAlignSetter(ObjectHeader* control, int32_t /*parameter*/,
@@ -207,7 +200,7 @@ AMX_ENTRY void staticTextAlignSetter(ObjectHeader* control, int32_t /*parameter*
   StaticTextObject* label = StaticTextOf(control);
   if (label == nullptr) return;
   label->textAlign = static_cast<int16_t>(align);
-  if (StaticTextPane* pane = LabelPane(label)) pane->SetAlign(label->textAlign);
+  if (StaticTextPane* pane = PaneOf<StaticTextPane>(label)) pane->SetAlign(label->textAlign);
 }
 
 AMX_ENTRY int32_t staticTextColorGetter(ObjectHeader* control, int32_t /*parameter*/) noexcept {
@@ -220,11 +213,11 @@ AMX_ENTRY void staticTextColorSetter(ObjectHeader* control, int32_t /*parameter*
   StaticTextObject* label = StaticTextOf(control);
   if (label == nullptr) return;
   label->textColor = rgb;
-  if (StaticTextPane* pane = LabelPane(label)) pane->SetTextColor(rgb);
+  if (StaticTextPane* pane = PaneOf<StaticTextPane>(label)) pane->SetTextColor(rgb);
 }
 
 void ApplyStaticTextFont(StaticTextObject* label) {
-  if (StaticTextPane* pane = LabelPane(label)) {
+  if (StaticTextPane* pane = PaneOf<StaticTextPane>(label)) {
     pane->SetFont(stdcontrols::FontOfControl(&label->base.header));
   }
 }

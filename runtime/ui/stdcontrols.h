@@ -22,6 +22,13 @@ PushButtonObject* PushButtonOf(ObjectHeader* object);
 EditFieldObject* EditFieldOf(ObjectHeader* object);
 RadioButtonObject* RadioButtonOf(ObjectHeader* object);
 
+// The control's pane when it belongs to the PaneType family, else nil (no control, no pane
+// yet, or a pane of another family).
+template <class PaneType, class ControlType>
+PaneType* PaneOf(ControlType* control) {
+  return control != nullptr ? dynamic_cast<PaneType*>(control->base.pane) : nullptr;
+}
+
 // Links a new pane and its control both ways and gives the pane the control's state (the
 // pane families link it into the window's panes when they make it).
 void LinkControlPane(ControlObject* control, Pane* pane);

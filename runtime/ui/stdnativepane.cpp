@@ -36,6 +36,15 @@ bool StdNativePane::RaiseMouseUp(int32_t x, int32_t y, bool* alive) {
   return outcome.result;
 }
 
+bool StdNativePane::ReportFocus(HWND child, UINT message) {
+  if (message == WM_SETFOCUS) {
+    GotFocus();
+  } else {
+    LostFocus();
+  }
+  return !IsWindow(child);
+}
+
 bool StdNativePane::FilterClaimedPress(HWND child, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_LBUTTONDOWN:
@@ -52,11 +61,8 @@ bool StdNativePane::FilterClaimedPress(HWND child, UINT message, WPARAM wParam, 
       return true;
     }
     case WM_SETFOCUS:
-      GotFocus();
-      return !IsWindow(child);
     case WM_KILLFOCUS:
-      LostFocus();
-      return !IsWindow(child);
+      return ReportFocus(child, message);
     default:
       return NativeControlPane::PreFilter(child, message, wParam, lParam);
   }

@@ -1,7 +1,7 @@
 // StdNativePane: the pane family of the standard controls that wrap a native control
 // (PushButton, EditField, RadioButton). A press raises the control's "MouseDown" and
 // remembers whether the handler claimed it; the release of a claimed press raises "MouseUp".
-// Entry points: ReportPress, RaiseMouseUp, FilterClaimedPress.
+// Entry points: ReportPress, RaiseMouseUp, ReportFocus, FilterClaimedPress.
 #pragma once
 #include <cstdint>
 
@@ -28,6 +28,9 @@ class StdNativePane : public NativeControlPane {
   // control: such a press captures the mouse until its release, which raises "MouseUp";
   // gaining and losing the focus call GotFocus/LostFocus. True when the message was used up.
   bool FilterClaimedPress(HWND child, UINT message, WPARAM wParam, LPARAM lParam);
+  // WM_SETFOCUS or WM_KILLFOCUS on the child: calls GotFocus or LostFocus. True when the
+  // handler destroyed the child, so the message must not reach it.
+  bool ReportFocus(HWND child, UINT message);
 
   bool pressClaimed_ = false;  // the MouseDown handler returned True for this press
 

@@ -2,23 +2,15 @@
 // button from the carried plug-in, a note player) headless through its lesson script: the
 // screen after each step, the MIDI messages sent and a clean end with status 0.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "tests/support/runprogram.h"
+
 namespace {
-
-std::string Quoted(const std::string& text) { return "'" + text + "'"; }
-
-std::string ReadAll(const std::string& path) {
-  std::ifstream in(path);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 struct Lesson {
   int status = -1;
@@ -28,23 +20,15 @@ struct Lesson {
 };
 
 Lesson RunLesson(const std::string& script) {
-  Lesson lesson;
-  std::string dir = ::testing::TempDir();
-  std::string errFile = dir + "ear_stderr.txt", midiFile = dir + "ear_midi.txt";
+  std::string midiFile = runprogram::ProcessTempPath("ear_midi", ".txt");
   std::filesystem::remove(midiFile);
-  std::string command = "cd " + Quoted(AMX_EAR_DIR) + " && ARMONIX_NATIVE=headless ARMONIX_SCRIPT=" +
-                        Quoted(script) + " ARMONIX_MIDI=record:" + Quoted(midiFile) + " " +
-                        Quoted(AMX_RUNTIME_EXE) + " 2>" + Quoted(errFile);
-  FILE* out = popen(command.c_str(), "r");
-  if (!out) return lesson;
-  char buffer[512];
-  size_t n;
-  while ((n = fread(buffer, 1, sizeof buffer, out)) > 0) lesson.output.append(buffer, n);
-  int status = pclose(out);
-  lesson.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  lesson.errors = ReadAll(errFile);
-  lesson.midi = ReadAll(midiFile);
-  return lesson;
+  runprogram::ProgramRun run = runprogram::RunHeadless(
+      AMX_RUNTIME_EXE,
+      {AMX_EAR_DIR,
+       {{"ARMONIX_SCRIPT", script}, {"ARMONIX_MIDI", "record:" + midiFile}},
+       "",
+       runprogram::ProcessTempPath("ear_stderr", ".txt")});
+  return {run.status, run.output, run.errors, runprogram::ReadFile(midiFile)};
 }
 
 // The screens the lesson dumps, split at each top-level window line that starts a dump.

@@ -3,15 +3,10 @@
 // event lookup and run, each message box printing one exact line, and the run end with 0.
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
-#include <sys/wait.h>
-
-#include <cstdio>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
+
+#include "tests/support/runprogram.h"
 
 namespace {
 
@@ -21,27 +16,11 @@ struct RunResult {
   std::string errors;              // stderr
 };
 
-std::string Quoted(const std::string& text) { return "'" + text + "'"; }
-
 RunResult RunDemo(const std::string& arguments) {
-  RunResult result;
-  // Per process: CTest runs the cases side by side.
-  std::string errFile = ::testing::TempDir() + "demo_stderr_" + std::to_string(getpid()) + ".txt";
-  std::string command = "cd " + Quoted(AMX_DEMO_DIR) + " && ARMONIX_NATIVE=headless " +
-                        Quoted(AMX_RUNTIME_EXE) + " " + arguments + " 2>" + Quoted(errFile);
-  FILE* out = popen(command.c_str(), "r");
-  if (!out) return result;
-  std::string text;
-  char buffer[512];
-  size_t n;
-  while ((n = fread(buffer, 1, sizeof buffer, out)) > 0) text.append(buffer, n);
-  int status = pclose(out);
-  result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  std::istringstream lines(text);
-  for (std::string line; std::getline(lines, line);) result.lines.push_back(line);
-  std::ifstream err(errFile);
-  result.errors.assign(std::istreambuf_iterator<char>(err), {});
-  return result;
+  runprogram::ProgramRun run = runprogram::RunHeadless(
+      AMX_RUNTIME_EXE,
+      {AMX_DEMO_DIR, {}, arguments, runprogram::ProcessTempPath("demo_stderr", ".txt")});
+  return {run.status, runprogram::SplitLines(run.output), run.errors};
 }
 
 struct DemoCase {
@@ -80,15 +59,10 @@ INSTANTIATE_TEST_SUITE_P(Demo, DemoRun, ::testing::ValuesIn(kRuns));
 // amxdump decodes the same image: literals shown in UTF-8, the project settings field by
 // field with their Mac Roman texts converted.
 TEST(DemoDump, DecodesLiteralsAndProjectSettings) {
-  std::string command = Quoted(AMX_DUMP_EXE) + " " + Quoted(AMX_DEMO_DIR) + " 2>&1";
-  FILE* out = popen(command.c_str(), "r");
-  ASSERT_NE(out, nullptr);
-  std::string text;
-  char buffer[512];
-  size_t n;
-  while ((n = fread(buffer, 1, sizeof buffer, out)) > 0) text.append(buffer, n);
-  int status = pclose(out);
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << text;
+  runprogram::CommandRun dump = runprogram::RunCommand(
+      runprogram::Quoted(AMX_DUMP_EXE) + " " + runprogram::Quoted(AMX_DEMO_DIR) + " 2>&1");
+  const std::string& text = dump.output;
+  EXPECT_EQ(dump.status, 0) << text;
   const char* expected[] = {
       "\"Armonix: il runtime è pronto.\"",
       "kind 0  \"Demo\"  superclass 0 \"Application\"",

@@ -9,28 +9,17 @@
 #include <iterator>
 
 #include "tests/image/imagetestsupport.h"
+#include "tests/support/runprogram.h"
 
 namespace {
 
 using imagekit::Bytes;
 using imagekit::Image;
 
-struct RunResult {
-  int status;
-  std::string output;
-};
+using RunResult = runprogram::CommandRun;
 
-RunResult RunCommand(const std::string& command) {
-  RunResult result{-1, ""};
-  FILE* pipe = popen((command + " 2>&1").c_str(), "r");
-  if (!pipe) return result;
-  char buffer[4096];
-  size_t n;
-  while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) result.output.append(buffer, n);
-  int status = pclose(pipe);
-  result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return result;
-}
+// Runs a command with its stderr folded into the output it returns.
+RunResult RunCommand(const std::string& command) { return runprogram::RunCommand(command + " 2>&1"); }
 
 Bytes ReadAll(const std::string& path) {
   std::ifstream in(path, std::ios::binary);

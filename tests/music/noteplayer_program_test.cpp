@@ -2,14 +2,13 @@
 // headless with the MIDI recorder, and the recording must hold exactly the words the
 // window's description and its Open handler cause, between one open and one close.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
+
+#include "tests/support/runprogram.h"
 
 namespace {
 
@@ -22,39 +21,21 @@ struct ProgramRun {
   std::string errors;
 };
 
-std::string Quoted(const std::string& text) { return "'" + text + "'"; }
-
-Lines ReadLines(std::istream& in) {
-  Lines lines;
-  for (std::string line; std::getline(in, line);) lines.push_back(line);
-  return lines;
-}
-
 ProgramRun RunNotes(const std::string& midi) {
-  const std::string stem = ::testing::TempDir() + "armonix-notes-" + std::to_string(getpid());
-  const std::string script = stem + "-script.txt", recording = stem + "-midi.txt",
-                    errors = stem + "-stderr.txt";
+  const std::string script = runprogram::ProcessTempPath("armonix-notes", "-script.txt"),
+                    recording = runprogram::ProcessTempPath("armonix-notes", "-midi.txt"),
+                    errors = runprogram::ProcessTempPath("armonix-notes", "-stderr.txt");
   std::ofstream(script) << "idle 3\ndump\n";
   std::remove(recording.c_str());
   const std::string backend = midi.empty() ? "record:" + recording : midi;
-  const std::string command = "cd " + Quoted(AMX_MUSIC_PROGRAM_DIR) +
-                              " && ARMONIX_NATIVE=headless ARMONIX_SCRIPT=" + Quoted(script) +
-                              " ARMONIX_MIDI=" + Quoted(backend) + " " +
-                              Quoted(AMX_RUNTIME_EXE) + " 2>" + Quoted(errors);
+  const runprogram::ProgramRun ran = runprogram::RunHeadless(
+      AMX_RUNTIME_EXE,
+      {AMX_MUSIC_PROGRAM_DIR, {{"ARMONIX_SCRIPT", script}, {"ARMONIX_MIDI", backend}}, "", errors});
   ProgramRun run;
-  FILE* out = popen(command.c_str(), "r");
-  if (out == nullptr) return run;
-  std::string text;
-  char buffer[512];
-  for (size_t n; (n = fread(buffer, 1, sizeof buffer, out)) > 0;) text.append(buffer, n);
-  const int status = pclose(out);
-  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  std::istringstream stdoutText(text);
-  run.output = ReadLines(stdoutText);
-  std::ifstream recorded(recording);
-  run.recording = ReadLines(recorded);
-  std::ifstream said(errors);
-  run.errors.assign(std::istreambuf_iterator<char>(said), {});
+  run.status = ran.status;
+  run.output = runprogram::SplitLines(ran.output);
+  run.recording = runprogram::SplitLines(runprogram::ReadFile(recording));
+  run.errors = ran.errors;
   for (const std::string& path : {script, recording, errors}) std::remove(path.c_str());
   return run;
 }

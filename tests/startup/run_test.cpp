@@ -22,6 +22,7 @@
 #include "runtime/startup/runstate.h"
 #include "tests/exceptions/testimage.h"
 #include "tests/startup/appimage.h"
+#include "tests/support/runprogram.h"
 
 using namespace testimage;
 
@@ -141,17 +142,7 @@ ChildResult RunApplication(const RunSetup& setup) {
 }
 
 // The lines of the output that a test looks at, in order.
-std::vector<std::string> Lines(const std::string& output) {
-  std::vector<std::string> lines;
-  size_t start = 0;
-  while (start < output.size()) {
-    size_t end = output.find('\n', start);
-    if (end == std::string::npos) end = output.size();
-    lines.push_back(output.substr(start, end - start));
-    start = end + 1;
-  }
-  return lines;
-}
+std::vector<std::string> Lines(const std::string& output) { return runprogram::SplitLines(output); }
 
 struct OpeningCase {
   const char* name;

@@ -17,6 +17,7 @@
 #include "runtime/startup/runstate.h"
 #include "runtime/ui/windowlayer.h"
 #include "tests/exceptions/testimage.h"
+#include "tests/support/runprogram.h"
 #include "tests/ui/menus_fixture.h"
 
 namespace menus_test {
@@ -32,18 +33,6 @@ AMX_ENTRY uint32_t PrintMenuCall(uint32_t code, ObjectHeader*, int32_t) noexcept
 const std::vector<testimage::TestRoutine> kPrintingRoutines = {
     {"TestMenuCall", reinterpret_cast<void*>(PrintMenuCall)},
 };
-
-Lines Split(const std::string& output) {
-  Lines lines;
-  size_t start = 0;
-  while (start < output.size()) {
-    size_t end = output.find('\n', start);
-    if (end == std::string::npos) end = output.size();
-    lines.push_back(output.substr(start, end - start));
-    start = end + 1;
-  }
-  return lines;
-}
 
 struct RunResult {
   int exitCode;
@@ -77,7 +66,7 @@ RunResult RunWithScript(MenuImage& image, const std::vector<imagekit::MenuEntry>
   });
   std::ifstream errors(errorsPath);
   std::string errorText((std::istreambuf_iterator<char>(errors)), std::istreambuf_iterator<char>());
-  return {child.exitCode, Split(child.output), errorText};
+  return {child.exitCode, runprogram::SplitLines(child.output), errorText};
 }
 
 class MenuRunTest : public ::testing::Test {

@@ -5,14 +5,11 @@
 // CancelClose refusing and agreeing, and the run ending when the last window closes.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <cstdio>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
+
+#include "tests/support/runprogram.h"
 
 namespace {
 
@@ -22,32 +19,15 @@ struct RunResult {
   std::string errors;
 };
 
-std::string Quoted(const std::string& text) { return "'" + text + "'"; }
-
 RunResult RunProgram(const std::string& script) {
-  RunResult result;
-  // Per process: CTest runs the cases of this table side by side.
-  std::string stem = ::testing::TempDir() + "windows_" + std::to_string(getpid());
-  std::string scriptFile = stem + "_script.txt";
-  std::string errFile = stem + "_stderr.txt";
+  std::string scriptFile = runprogram::ProcessTempPath("windows", "_script.txt");
   std::ofstream(scriptFile) << script;
-  std::string command = "cd " + Quoted(AMX_WINDOWS_PROGRAM_DIR) +
-                        " && ARMONIX_NATIVE=headless ARMONIX_MIDI=none ARMONIX_SCRIPT=" +
-                        Quoted(scriptFile) + " " + Quoted(AMX_RUNTIME_EXE) + " 2>" +
-                        Quoted(errFile);
-  FILE* out = popen(command.c_str(), "r");
-  if (out == nullptr) return result;
-  std::string text;
-  char buffer[512];
-  size_t n;
-  while ((n = fread(buffer, 1, sizeof buffer, out)) > 0) text.append(buffer, n);
-  int status = pclose(out);
-  result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  std::istringstream lines(text);
-  for (std::string line; std::getline(lines, line);) result.lines.push_back(line);
-  std::ifstream err(errFile);
-  result.errors.assign(std::istreambuf_iterator<char>(err), {});
-  return result;
+  runprogram::ProgramRun run = runprogram::RunHeadless(
+      AMX_RUNTIME_EXE, {AMX_WINDOWS_PROGRAM_DIR,
+                        {{"ARMONIX_MIDI", "none"}, {"ARMONIX_SCRIPT", scriptFile}},
+                        "",
+                        runprogram::ProcessTempPath("windows", "_stderr.txt")});
+  return {run.status, runprogram::SplitLines(run.output), run.errors};
 }
 
 struct RunCase {
