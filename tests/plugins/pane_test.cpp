@@ -28,6 +28,7 @@
 #include "runtime/ui/viewwindow.h"
 #include "runtime/ui/windowlayer.h"
 #include "tests/plugins/pluginfixture.h"
+#include "tests/support/headlessscreen.h"
 
 #define SLOT_ROUTINE extern "C" __attribute__((cdecl, force_align_arg_pointer, noinline))
 
@@ -97,11 +98,7 @@ class PaneTest : public PluginTest {
  protected:
   void SetUp() override {
     PluginTest::SetUp();
-    out_ = open_memstream(&outText_, &outSize_);
-    err_ = open_memstream(&errText_, &errSize_);
-    native::ParsedScript parsed = native::ParseScript("plugins", "");
-    native::InstallBackend(new native::HeadlessBackend("plugins", parsed.commands, 1024, 768, out_, err_));
-    native::ResetForTests();
+    screen_.Install("plugins");
     SetUpBuiltinClasses();
     windows::RegisterWindowClasses(GetModuleHandleA(nullptr));
     SetCurrentPlugin(AddPluginRecord(nullptr, "pane test"));
@@ -122,11 +119,7 @@ class PaneTest : public PluginTest {
       view_->Release();
     }
     UnlockObject(window_);
-    native::ResetForTests();
-    std::fclose(out_);
-    std::fclose(err_);
-    std::free(outText_);
-    std::free(errText_);
+    screen_.Release();
     PluginTest::TearDown();
   }
 
@@ -187,12 +180,7 @@ class PaneTest : public PluginTest {
   std::vector<ObjectHeader*> controls_;
 
  private:
-  FILE* out_ = nullptr;
-  FILE* err_ = nullptr;
-  char* outText_ = nullptr;
-  char* errText_ = nullptr;
-  size_t outSize_ = 0;
-  size_t errSize_ = 0;
+  HeadlessScreen screen_;
 };
 
 TEST_F(PaneTest, InstancesCallSlotZeroWhenMadeAndSlotOneWhenDestroyed) {

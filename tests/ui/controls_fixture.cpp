@@ -155,12 +155,7 @@ ClassRecord* ControlsTest::TestClass(PaneKind kind) {
 }
 
 void ControlsTest::SetUp() {
-  out_ = open_memstream(&outText_, &outSize_);
-  err_ = open_memstream(&errText_, &errSize_);
-  native::ParsedScript parsed = native::ParseScript("controls", "");
-  native::InstallBackend(new native::HeadlessBackend("controls", parsed.commands, 1024, 768,
-                                                     out_, err_));
-  native::ResetForTests();
+  screen_.Install("controls");
   SetUpBuiltinClasses();
   windows::RegisterWindowClasses(GetModuleHandleA(nullptr));
   gEvents.clear();
@@ -172,11 +167,7 @@ void ControlsTest::TearDown() {
     UnlockObject(window);
   }
   windows_.clear();
-  native::ResetForTests();
-  std::fclose(out_);
-  std::fclose(err_);
-  std::free(outText_);
-  std::free(errText_);
+  screen_.Release();
 }
 
 ObjectHeader* ControlsTest::NewWindow(bool native) {

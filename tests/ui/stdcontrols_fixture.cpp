@@ -117,12 +117,7 @@ POINT ScreenPoint(ObjectHeader* window, int32_t x, int32_t y) {
 }  // namespace
 
 void StdControlsTest::SetUp() {
-  out_ = open_memstream(&outText_, &outSize_);
-  err_ = open_memstream(&errText_, &errSize_);
-  native::ParsedScript parsed = native::ParseScript("stdcontrols", "");
-  native::InstallBackend(new native::HeadlessBackend("stdcontrols", parsed.commands, 1024, 768,
-                                                     out_, err_));
-  native::ResetForTests();
+  screen_.Install("stdcontrols");
   SetUpBuiltinClasses();
   windows::RegisterWindowClasses(GetModuleHandleA(nullptr));
   ClearShortcuts();
@@ -140,11 +135,7 @@ void StdControlsTest::TearDown() {
   }
   windows_.clear();
   ClearShortcuts();
-  native::ResetForTests();
-  std::fclose(out_);
-  std::fclose(err_);
-  std::free(outText_);
-  std::free(errText_);
+  screen_.Release();
 }
 
 ClassRecord* StdControlsTest::LoggingClass(const char* builtinName) {
@@ -247,8 +238,7 @@ void StdControlsTest::Type(const std::string& text) {
 }
 
 std::string StdControlsTest::Out() {
-  std::fflush(out_);
-  return std::string(outText_, outSize_);
+  return screen_.Out();
 }
 
 HWND StdControlsTest::Child(ObjectHeader* control) {

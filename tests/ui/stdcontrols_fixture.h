@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/headlessscreen.h"
+
 #include <cstdio>
 #include <string>
 #include <utility>
@@ -68,12 +70,7 @@ class StdControlsTest : public ::testing::Test {
   std::vector<ObjectHeader*> windows_;
 
  private:
-  FILE* out_ = nullptr;
-  FILE* err_ = nullptr;
-  char* outText_ = nullptr;
-  size_t outSize_ = 0;
-  char* errText_ = nullptr;
-  size_t errSize_ = 0;
+  HeadlessScreen screen_;
 };
 
 StringRecord* Text(const char* text);  // a new string

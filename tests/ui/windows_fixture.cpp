@@ -204,12 +204,7 @@ void WindowsTest::SetUpTestSuite() {
 }
 
 void WindowsTest::SetUp() {
-  out_ = open_memstream(&outText_, &outSize_);
-  err_ = open_memstream(&errText_, &errSize_);
-  native::ParsedScript parsed = native::ParseScript("windows", "");
-  native::InstallBackend(new native::HeadlessBackend("windows", parsed.commands, 1024, 768,
-                                                     out_, err_));
-  native::ResetForTests();
+  screen_.Install("windows");
   windows::InstallWindowLayer();
   windows::RegisterWindowClasses(GetModuleHandleA(nullptr));
   windows::ResetMouseTracker();
@@ -223,11 +218,7 @@ void WindowsTest::TearDown() {
   for (ObjectHeader* window : created_) UnlockObject(window);
   created_.clear();
   SetCapturePane(nullptr);
-  native::ResetForTests();
-  std::fclose(out_);
-  std::fclose(err_);
-  std::free(outText_);
-  std::free(errText_);
+  screen_.Release();
 }
 
 std::vector<uint8_t> WindowsTest::Record(const imagekit::WindowDesc& desc) {
@@ -328,8 +319,7 @@ HWND WindowsTest::Hwnd(ObjectHeader* window) {
 }
 
 std::string WindowsTest::Out() {
-  std::fflush(out_);
-  return std::string(outText_, outSize_);
+  return screen_.Out();
 }
 
 }  // namespace windows_test

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/headlessscreen.h"
+
 #include <cstdio>
 #include <string>
 #include <utility>
@@ -97,12 +99,7 @@ class WindowsTest : public ::testing::Test {
   std::vector<std::vector<uint8_t>> records_;
 
  private:
-  FILE* out_ = nullptr;
-  FILE* err_ = nullptr;
-  char* outText_ = nullptr;
-  size_t outSize_ = 0;
-  char* errText_ = nullptr;
-  size_t errSize_ = 0;
+  HeadlessScreen screen_;
 };
 
 }  // namespace windows_test
