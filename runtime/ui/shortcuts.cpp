@@ -1,4 +1,4 @@
-// The runtime-wide shortcut table and the shortcut texts of key specifications and key
+// The runtime-wide shortcut table and the shortcut texts of menu key descriptions and key
 // presses. Entries are kept newest first; a key registered again replaces its entry. The
 // keyboard pre-translation of the window layer calls ShortcutTextFromKey, then RunShortcut.
 #include "runtime/ui/shortcuts.h"

@@ -26,7 +26,7 @@ int32_t ShortcutCount();
 // Runs the entry registered for the text: the menu command dispatch for a menu item, the
 // pane's AcceleratorKey for a control. True when an entry matched (the key is consumed).
 bool RunShortcut(const std::string& text);
-// The shortcut text of a menu key specification: "Q" -> "Ctrl+Q", "Shift-Q" ->
+// The shortcut text of a menu key description: "Q" -> "Ctrl+Q", "Shift-Q" ->
 // "Ctrl+Shft+Q", "" -> "".
 std::string ShortcutTextFromKeySpec(const std::string& spec);
 // The shortcut text of a key press (virtual-key code and modifier state); "" for keys that

@@ -1,4 +1,4 @@
-// Shortcut texts from menu key specifications and from key presses, and the shortcut table:
+// Shortcut texts from menu key descriptions and from key presses, and the shortcut table:
 // newest first, one entry per key, a match runs its owner and consumes the key.
 #include <gtest/gtest.h>
 
@@ -15,7 +15,7 @@ struct SpecCase {
   const char* text;
 };
 
-TEST(ShortcutTextTest, FromKeySpecifications) {
+TEST(ShortcutTextTest, FromMenuKeyDescriptions) {
   const SpecCase cases[] = {
       {"Q", "Ctrl+Q"},
       {"Shift-Q", "Ctrl+Shft+Q"},
