@@ -99,18 +99,6 @@ class BevelButtonTest : public PluginTest {
   std::vector<ObjectHeader*> buttons_;
 };
 
-int32_t CountProperties(const ClassRecord* cls) {
-  int32_t n = 0;
-  for (PropertyEntry* p = cls->properties; p; p = p->next) ++n;
-  return n;
-}
-
-int32_t CountMethods(const ClassRecord* cls) {
-  int32_t n = 0;
-  for (MethodEntry* m = cls->methods; m; m = m->next) ++n;
-  return n;
-}
-
 TEST_F(BevelButtonTest, TheLibraryRegistersTheBevelButtonDescriptor) {
   const PluginControlDescriptor* d = ControlDescriptorOf(bevel_);
   ASSERT_NE(d, nullptr);

@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "runtime/objects/class.h"
 #include "runtime/startup/assertion.h"
 
 std::vector<uint8_t> ReadBytes(const std::string& path);
@@ -47,3 +48,16 @@ class PluginTest : public ::testing::Test {
 
 // dlsym of a symbol in an already loaded library (by its path), or nil.
 void* LoadedSymbol(const std::string& path, const char* symbol);
+
+// Members a class record lists (its own, not its superclasses').
+inline int32_t CountProperties(const ClassRecord* cls) {
+  int32_t n = 0;
+  for (const PropertyEntry* p = cls->properties; p; p = p->next) ++n;
+  return n;
+}
+
+inline int32_t CountMethods(const ClassRecord* cls) {
+  int32_t n = 0;
+  for (const MethodEntry* m = cls->methods; m; m = m->next) ++n;
+  return n;
+}

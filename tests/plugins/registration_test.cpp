@@ -36,18 +36,6 @@ class RegistrationTest : public PluginTest {
 
 ClassRecord* Builtin(const char* name) { return FindBuiltinClass(name); }
 
-int32_t CountProperties(const ClassRecord* cls) {
-  int32_t n = 0;
-  for (PropertyEntry* p = cls->properties; p; p = p->next) ++n;
-  return n;
-}
-
-int32_t CountMethods(const ClassRecord* cls) {
-  int32_t n = 0;
-  for (MethodEntry* m = cls->methods; m; m = m->next) ++n;
-  return n;
-}
-
 // ---- Controls ------------------------------------------------------------------------------
 
 TEST_F(RegistrationTest, VersionTwoAndBelowOneRegisterNothing) {

@@ -22,6 +22,7 @@
 #include "runtime/ui/nativecontrolpane.h"
 #include "runtime/ui/viewwindow.h"
 #include "runtime/ui/windowlayer.h"
+#include "tests/support/closewindows.h"
 
 // Handlers are called like image code: a stack aligned to 4 bytes only, the C convention.
 #define AMX_TEST_HANDLER extern "C" __attribute__((cdecl, force_align_arg_pointer, noinline))
@@ -162,11 +163,7 @@ void ControlsTest::SetUp() {
 }
 
 void ControlsTest::TearDown() {
-  for (ObjectHeader* window : windows_) {
-    if (AsWindow(window)->native != nullptr) RuntimeCloseWindow(window);
-    UnlockObject(window);
-  }
-  windows_.clear();
+  CloseAndRelease(windows_);
   screen_.Release();
 }
 

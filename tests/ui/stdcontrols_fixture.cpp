@@ -22,6 +22,7 @@
 #include "runtime/ui/shortcuts.h"
 #include "runtime/ui/viewwindow.h"
 #include "runtime/ui/windowlayer.h"
+#include "tests/support/closewindows.h"
 
 namespace stdcontrols_test {
 
@@ -129,11 +130,7 @@ void StdControlsTest::SetUp() {
 }
 
 void StdControlsTest::TearDown() {
-  for (ObjectHeader* window : windows_) {
-    if (AsWindow(window)->native != nullptr) RuntimeCloseWindow(window);
-    UnlockObject(window);
-  }
-  windows_.clear();
+  CloseAndRelease(windows_);
   ClearShortcuts();
   screen_.Release();
 }
