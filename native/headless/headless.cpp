@@ -270,6 +270,10 @@ void HeadlessBackend::Run(const ScriptCommand& cmd) {
       break;
     }
     case CommandKind::kExpect: Expect(cmd); break;
+    case CommandKind::kEcho:  // marks a place in the output, e.g. between two dumps
+      std::fprintf(out_, "%s\n", Cp1252ToUtf8(cmd.text).c_str());
+      std::fflush(out_);
+      break;
   }
 }
 

@@ -160,6 +160,7 @@ std::string ParseCommand(const std::vector<Token>& t, ScriptCommand* cmd) {
   if (name == "type") return quotedArg(CommandKind::kType, "needs one \"TEXT\"");
   if (name == "close") return quotedArg(CommandKind::kClose, "needs one \"TITLE\"");
   if (name == "expect") return quotedArg(CommandKind::kExpect, "needs one \"SUBSTRING\"");
+  if (name == "echo") return quotedArg(CommandKind::kEcho, "needs one \"TEXT\"");
   if (name == "menu") {
     std::string error = quotedArg(CommandKind::kMenu, "needs one \"Top/Item\"");
     if (!error.empty()) return error;
