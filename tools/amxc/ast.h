@@ -117,7 +117,8 @@ struct PropertyValue {
 };
 
 struct ControlDecl {
-  std::string name;
+  std::string name;  // UTF-8; written in double quotes when it is no identifier ("pb-6")
+  bool quoted = false;
   SourcePos pos;
   std::optional<int32_t> index;
   TypeName type;

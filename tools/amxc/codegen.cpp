@@ -20,10 +20,10 @@ void FunctionCompiler::Run() {
   dispatch_ = a_.newLabel();
   Prologue();
   DeclareParameters();
-  holdsArrays_ = fn_.decl && DeclaresArray(fn_.decl->body);
-  if (holdsArrays_) AddArrayCleanupClause();
+  holdsArrays_ = fn_.decl && DeclaresArray(fn_.decl->body) && AddArrayCleanupClauses();
   switch (fn_.kind) {
     case FunctionKind::kAccessor: AccessorBody(); break;
+    case FunctionKind::kCreator: CreatorBody(); break;
     case FunctionKind::kEntry: EntryBody(); break;
     case FunctionKind::kConstructor: break;
     case FunctionKind::kDestructor: DestructorBody(); break;
@@ -178,6 +178,15 @@ void FunctionCompiler::AccessorBody() {
   a_.bind(have);
   Lock(Type::Object(window.cls));
   a_.bind(done);
+  a_.mov(Slot(kResultSlot), ax::eax);
+}
+
+// A fresh instance of the window, kept nowhere: the caller owns the only reference.
+void FunctionCompiler::CreatorBody() {
+  const WindowModel& window = model_.windows[fn_.window];
+  a_.push(0);
+  PushFromData(window.slots.recordPointer);
+  CallEntry("RuntimeCreateWindow", 8);
   a_.mov(Slot(kResultSlot), ax::eax);
 }
 

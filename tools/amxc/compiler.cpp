@@ -4,6 +4,7 @@
 // Entry points: CompileProject, CompileSource.
 #include "tools/amxc/compiler.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -21,16 +22,21 @@ namespace fs = std::filesystem;
 // ---- ProgramModel helpers ---------------------------------------------------------------------
 
 imagekit::DataLabel ProgramModel::Literal(const std::string& bytes) {
-  auto it = literals.find(bytes);
-  if (it != literals.end()) return it->second;
-  imagekit::DataLabel label = builder.AddStringLiteral(bytes);
-  literals.emplace(bytes, label);
+  RecordGroup& g = groups[group];
+  auto it = g.literals.find(bytes);
+  if (it != g.literals.end()) return it->second;
+  imagekit::DataLabel label = builder.NewDataLabel();
+  g.literals.emplace(bytes, label);
+  g.unwritten.push_back({label, bytes});
   return label;
 }
 
 int32_t ProgramModel::ImageClassIndex(int32_t cls) {
   ClassModel& model = classes.At(cls);
-  if (model.imageIndex < 0) model.imageIndex = static_cast<int32_t>(builder.AddRuntimeClass(model.name));
+  if (model.imageIndex < 0) {
+    model.imageIndex = static_cast<int32_t>(builder.ReserveClass());
+    groups[group].classes.push_back(cls);
+  }
   return model.imageIndex;
 }
 
@@ -77,11 +83,10 @@ class Driver {
     DeclareModules();
     CheckNameClashes();
     if (diags_.Count() > before) return false;
-    WriteClasses();
-    WriteWindows();
-    WriteProjectItems();
+    ChooseDefaultWindow();
+    CollectCaughtClasses();
     if (diags_.Count() > before) return false;
-    for (size_t i = 0; i < model_.functions.size(); ++i) GenerateFunction(model_, static_cast<int32_t>(i));
+    WriteImage();
     if (diags_.HasErrors()) return false;
     PlaceCode(out);
     model_.builder.AlignData(4);
@@ -320,9 +325,12 @@ class Driver {
   void CollectMenuItems(const MenuDecl& menu) {
     for (const MenuDecl& entry : menu.children) {
       if (entry.kind == MenuDecl::kItem || (entry.kind == MenuDecl::kMenu && !entry.name.empty())) {
+        // A name may stand more than once (an item of the application menu repeated in an
+        // ordinary menu, where the runtime makes it): one menu handler serves them all, so
+        // they must agree on being elements of a menu item array or not.
         auto [it, fresh] = model_.menuItems.emplace(Lower(entry.name), entry.index.has_value());
-        if (!fresh && (!entry.index || !it->second))
-          diags_.Error(entry.pos, "menu item '" + entry.name + "' is declared twice");
+        if (!fresh && entry.index.has_value() != it->second)
+          diags_.Error(entry.pos, "menu item '" + entry.name + "' is declared both with and without an index");
       }
       if (entry.cls) {
         int32_t cls = RequireClass(*entry.cls, "menu item class");
@@ -361,6 +369,9 @@ class Driver {
       window.accessor = AddFunction(Lower(window.name) + ".accessor", FunctionKind::kAccessor);
       model_.functions[window.accessor].window = static_cast<int32_t>(w);
       model_.functions[window.accessor].result = Type::Object(window.cls);
+      window.creator = AddFunction(Lower(window.name) + ".creator", FunctionKind::kCreator);
+      model_.functions[window.creator].window = static_cast<int32_t>(w);
+      model_.functions[window.creator].result = Type::Object(window.cls);
     }
   }
 
@@ -368,6 +379,7 @@ class Driver {
     WindowModel& window = model_.windows[w];
     std::map<std::string, size_t> firstOfName;
     for (const ControlDecl& decl : window.decl->controls) {
+      if (decl.quoted && !CheckQuotedControlName(decl)) continue;
       int32_t cls = RequireClass(decl.type, "control class");
       if (cls < 0) continue;
       if (!model_.classes.FindDesign(cls)) {
@@ -438,6 +450,24 @@ class Driver {
       auto it = handlerClass.find(Lower(control.name));
       if (it != handlerClass.end()) control.handlerClass = it->second;
     }
+  }
+
+  // A quoted control name goes into the description record and the window's control keys
+  // as it stands: it must be a Windows-1252 text that cannot be taken for a key of an array
+  // member ("name$index") or of a clone ("name*number").
+  bool CheckQuotedControlName(const ControlDecl& decl) {
+    std::string bad;
+    auto bytes = ToWindows1252(decl.name, &bad);
+    std::string problem;
+    if (decl.name.empty()) problem = "a control name cannot be empty";
+    else if (!bytes) problem = "control name holds a character with no Windows-1252 byte (" + bad + ")";
+    else if (bytes->size() > 255) problem = "a control name is at most 255 bytes long";
+    else if (bytes->find_first_of("$*") != std::string::npos) problem = "a control name cannot hold '$' or '*'";
+    else if (std::any_of(bytes->begin(), bytes->end(), [](char c) { return static_cast<unsigned char>(c) < 0x20; }))
+      problem = "a control name cannot hold control characters";
+    if (problem.empty()) return true;
+    diags_.Error(decl.pos, problem);
+    return false;
   }
 
   // A handler's parameters and result must be those of its event.
@@ -565,42 +595,140 @@ class Driver {
     }
   }
 
-  // ---- Image records ------------------------------------------------------------------------
-  void WriteClasses() {
-    for (int32_t index : userClasses_) WriteUserClass(index);
-    for (WindowModel& window : model_.windows) {
-      WriteDefinedClass(window.cls);
-      for (const ControlModel& control : window.controls) {
-        if (control.handlerClass >= 0 && model_.classes.At(control.handlerClass).imageIndex < 0)
-          WriteDefinedClass(control.handlerClass);
-      }
+  // ---- Catch clauses --------------------------------------------------------------------------
+  // Only exceptions of a class that some Catch clause names can ever be caught; any other
+  // ends the run, unwinding nothing that matters. A function holding arrays therefore brings
+  // exactly these classes to its dispatcher to dispose of the arrays (statements of
+  // exceptions.cpp), and a program without a Catch needs no such clause at all.
+  void CollectCaughtClasses() {
+    std::vector<int32_t> named;
+    for (const FunctionRecord& f : model_.functions)
+      if (f.decl) CollectCatches(f.decl->body, named);
+    for (int32_t cls : named) {
+      bool covered = false;
+      for (int32_t other : named) covered = covered || (other != cls && model_.classes.IsSubclass(cls, other));
+      bool seen = std::find(model_.caughtClasses.begin(), model_.caughtClasses.end(), cls) != model_.caughtClasses.end();
+      if (!covered && !seen) model_.caughtClasses.push_back(cls);
     }
   }
 
-  void WriteUserClass(int32_t index) {
-    ClassModel& cls = model_.classes.At(index);
-    if (cls.imageIndex >= 0) return;
+  void CollectCatches(const Block& block, std::vector<int32_t>& named) {
+    for (const StmtPtr& s : block) {
+      for (const CatchClause& c : s->catches) {
+        auto type = model_.classes.ParseType(c.type.name);
+        if (type && type->kind == TypeKind::kObject && type->cls >= 0) named.push_back(type->cls);
+        CollectCatches(c.body, named);
+      }
+      CollectCatches(s->body, named);
+      for (const Block& b : s->blocks) CollectCatches(b, named);
+      for (const CaseClause& c : s->cases) CollectCatches(c.body, named);
+    }
+  }
+
+  // ---- Image records ------------------------------------------------------------------------
+  // data1 in the order the runtime's own images have: the literals of the main window's menu
+  // handler names; then window by window its literals, the kind-1 class references it was
+  // first to use, its kind-0 classes, its description record and its slot pair; the plug-in
+  // list; the records of the modules and the program's own classes; the menu items' classes,
+  // the menu bar, the settings and the application descriptor. Class indexes are given in
+  // the order classes are first needed, a kind-0 class's superclass before it.
+  void WriteImage() {
+    if (model_.defaultWindow >= 0) WriteMenuHandlerNames(model_.defaultWindow);
+    for (size_t w = 0; w < model_.windows.size(); ++w) WriteWindowGroup(static_cast<int32_t>(w));
+    std::vector<imagekit::PluginFile> plugins = ReadPlugins();
+    if (!plugins.empty()) model_.pluginList = model_.builder.AddPluginList(plugins);
+    WriteProgramGroup();
+    WriteProjectItems();
+  }
+
+  static bool IsDefinedHere(const ClassModel& cls) {
+    return cls.origin == ClassOrigin::kUser || cls.origin == ClassOrigin::kWindow ||
+           cls.origin == ClassOrigin::kControlHandlers;
+  }
+
+  // The class's index, its superclasses (when the image defines the class) first.
+  int32_t Reserve(int32_t cls) {
+    const ClassModel& model = model_.classes.At(cls);
+    if (model.imageIndex < 0 && IsDefinedHere(model) && model.super >= 0) Reserve(model.super);
+    return model_.ImageClassIndex(cls);
+  }
+
+  void WriteMenuHandlerNames(int32_t w) {
+    model_.group = w;
+    for (const imagekit::MenuHandlerDef& def : menuDefs_[model_.windows[w].cls]) model_.Literal(def.item);
+    WriteLiterals(model_.groups[w]);
+  }
+
+  void WriteWindowGroup(int32_t w) {
+    model_.group = w;
+    WindowModel& window = model_.windows[w];
+    Reserve(window.cls);
+    for (const ControlModel& control : window.controls)
+      Reserve(control.handlerClass >= 0 ? control.handlerClass : control.cls);
+    window.slots = model_.builder.NewWindowSlots();
+    for (size_t i = 0; i < model_.functions.size(); ++i)
+      if (model_.functions[i].window == w) GenerateFunction(model_, static_cast<int32_t>(i));
+    WriteGroupRecords(model_.groups[w]);
+    model_.builder.AddWindowAt(window.slots, WindowDescription(window));
+  }
+
+  void WriteProgramGroup() {
+    model_.group = ProgramModel::kProgramGroup;
+    for (int32_t index : userClasses_) Reserve(index);
+    for (size_t i = 0; i < model_.functions.size(); ++i)
+      if (model_.functions[i].window < 0) GenerateFunction(model_, static_cast<int32_t>(i));
+    WriteGroupRecords(model_.groups[ProgramModel::kProgramGroup]);
+  }
+
+  void WriteLiterals(RecordGroup& group) {
+    for (const auto& [label, text] : group.unwritten) model_.builder.AddStringLiteralAt(label, text);
+    group.unwritten.clear();
+  }
+
+  // The group's literals (the names its class descriptors point to among them), its kind-1
+  // class references, then its kind-0 classes.
+  void WriteGroupRecords(RecordGroup& group) {
+    for (size_t i = 0; i < group.classes.size(); ++i) {
+      const ClassModel& cls = model_.classes.At(group.classes[i]);
+      if (IsDefinedHere(cls) && cls.super >= 0) Reserve(cls.super);
+    }
+    std::vector<std::pair<int32_t, imagekit::ClassDef>> defined;
+    for (int32_t c : group.classes) {
+      if (!IsDefinedHere(model_.classes.At(c))) continue;
+      imagekit::ClassDef def = ClassDefOf(c);
+      if (def.name) model_.Literal(*def.name);
+      for (const imagekit::EventHandlerDef& e : def.eventHandlers) model_.Literal(e.event);
+      for (const imagekit::MenuHandlerDef& m : def.menuHandlers) model_.Literal(m.item);
+      defined.push_back({c, std::move(def)});
+    }
+    WriteLiterals(group);
+    for (int32_t c : group.classes) {
+      const ClassModel& cls = model_.classes.At(c);
+      if (!IsDefinedHere(cls)) model_.builder.AddRuntimeClassAt(static_cast<uint32_t>(cls.imageIndex), cls.name);
+    }
+    for (const auto& [c, def] : defined)
+      model_.builder.AddClassAt(static_cast<uint32_t>(model_.classes.At(c).imageIndex), def, &GroupLiteral, &model_);
+    group.classes.clear();
+  }
+
+  // The names of a class descriptor were entered in the group's literals before it.
+  static imagekit::DataLabel GroupLiteral(void* model, std::string_view name) {
+    return static_cast<ProgramModel*>(model)->Literal(std::string(name));
+  }
+
+  imagekit::ClassDef ClassDefOf(int32_t index) {
+    const ClassModel& cls = model_.classes.At(index);
     imagekit::ClassDef def;
     def.instanceSize = static_cast<uint32_t>(cls.instanceSize);
-    def.name = cls.name;
-    def.superclass = model_.ImageClassIndex(cls.super);
+    if (!cls.name.empty()) def.name = cls.name;
+    def.superclass = cls.super >= 0 ? model_.classes.At(cls.super).imageIndex : -1;
     def.eventHandlers = handlerDefs_[index];
+    def.menuHandlers = menuDefs_[index];
     if (destructors_.count(index)) {
       def.constructor = model_.functions[constructors_[index]].label;
       def.destructor = model_.functions[destructors_[index]].label;
     }
-    cls.imageIndex = static_cast<int32_t>(model_.builder.AddClass(def));
-  }
-
-  void WriteDefinedClass(int32_t index) {
-    ClassModel& cls = model_.classes.At(index);
-    imagekit::ClassDef def;
-    def.instanceSize = static_cast<uint32_t>(cls.instanceSize);
-    if (!cls.name.empty()) def.name = cls.name;
-    def.superclass = model_.ImageClassIndex(cls.super);
-    def.eventHandlers = handlerDefs_[index];
-    def.menuHandlers = menuDefs_[index];
-    cls.imageIndex = static_cast<int32_t>(model_.builder.AddClass(def));
+    return def;
   }
 
   // The text of a design-time value, checked against the property's kind.
@@ -670,23 +798,21 @@ class Driver {
     return pairs;
   }
 
-  void WriteWindows() {
+  imagekit::WindowDesc WindowDescription(const WindowModel& window) {
     int32_t windowClass = model_.classes.Find("Window");
-    for (WindowModel& window : model_.windows) {
-      imagekit::WindowDesc desc;
-      desc.classIndex = model_.classes.At(window.cls).imageIndex;
-      desc.properties = DesignPairs(*model_.classes.FindDesign(windowClass), window.decl->properties,
-                                    "Window", window.name, std::nullopt);
-      for (const ControlModel& control : window.controls) {
-        imagekit::ControlDesc c;
-        c.classIndex = control.handlerClass >= 0 ? model_.classes.At(control.handlerClass).imageIndex
-                                                 : model_.ImageClassIndex(control.cls);
-        c.properties = DesignPairs(*model_.classes.FindDesign(control.cls), control.decl->properties,
-                                   model_.classes.At(control.cls).name, control.name, control.index);
-        desc.controls.push_back(std::move(c));
-      }
-      window.slots = model_.builder.AddWindow(desc);
+    imagekit::WindowDesc desc;
+    desc.classIndex = model_.classes.At(window.cls).imageIndex;
+    desc.properties = DesignPairs(*model_.classes.FindDesign(windowClass), window.decl->properties, "Window",
+                                  window.name, std::nullopt);
+    for (const ControlModel& control : window.controls) {
+      imagekit::ControlDesc c;
+      c.classIndex = model_.classes.At(control.handlerClass >= 0 ? control.handlerClass : control.cls).imageIndex;
+      std::string name = ToWindows1252(control.name).value_or(control.name);
+      c.properties = DesignPairs(*model_.classes.FindDesign(control.cls), control.decl->properties,
+                                 model_.classes.At(control.cls).name, name, control.index);
+      desc.controls.push_back(std::move(c));
     }
+    return desc;
   }
 
   std::string SettingsText(const std::string& utf8, const SourcePos& pos) {
@@ -731,26 +857,16 @@ class Driver {
     return entry;
   }
 
-  void WriteProjectItems() {
+  const ProjectDecl& Project() {
+    static const ProjectDecl kNone;
+    return program_.projects.empty() ? kNone : program_.projects[0];
+  }
+
+  // The window the entry function opens, and the label of the application descriptor, which
+  // the entry function needs before the descriptor is written.
+  void ChooseDefaultWindow() {
     if (program_.projects.size() > 1) diags_.Error(program_.projects[1].pos, "the project has more than one Project block");
-    ProjectDecl none;
-    const ProjectDecl& project = program_.projects.empty() ? none : program_.projects[0];
-    if (!program_.menuBars.empty()) {
-      std::vector<imagekit::MenuEntry> top;
-      for (const MenuDecl& decl : program_.menuBars[0].children) top.push_back(MenuEntryOf(decl, false));
-      model_.builder.AddMenuBar(top);
-    }
-    model_.builder.AddProjectSettings(SettingsStream(project));
-    std::vector<imagekit::PluginFile> plugins;
-    for (const ProjectDecl::Plugin& p : project.plugins) {
-      if (p.fileName.empty() || p.fileName.size() > 255) {
-        diags_.Error(p.pos, "a plug-in's file name must be 1 to 255 characters");
-        continue;
-      }
-      std::optional<imagekit::Bytes> library = ReadPluginLibrary(p);
-      if (library) plugins.push_back({p.fileName, std::move(*library)});
-    }
-    if (!plugins.empty()) model_.pluginList = model_.builder.AddPluginList(plugins);
+    const ProjectDecl& project = Project();
     model_.descriptor = model_.builder.NewDataLabel();
     if (project.defaultWindow) {
       model_.defaultWindow = model_.FindWindow(project.defaultWindow->first);
@@ -759,6 +875,31 @@ class Driver {
     } else if (!model_.windows.empty()) {
       model_.defaultWindow = 0;
     }
+  }
+
+  std::vector<imagekit::PluginFile> ReadPlugins() {
+    std::vector<imagekit::PluginFile> plugins;
+    for (const ProjectDecl::Plugin& p : Project().plugins) {
+      if (p.fileName.empty() || p.fileName.size() > 255) {
+        diags_.Error(p.pos, "a plug-in's file name must be 1 to 255 characters");
+        continue;
+      }
+      std::optional<imagekit::Bytes> library = ReadPluginLibrary(p);
+      if (library) plugins.push_back({p.fileName, std::move(*library)});
+    }
+    return plugins;
+  }
+
+  // The menu items' classes ("MenuItem", "QuitMenuItem"), the menu bar, the settings.
+  void WriteProjectItems() {
+    constexpr int32_t kMenuGroup = -2;
+    model_.group = kMenuGroup;
+    std::vector<imagekit::MenuEntry> top;
+    if (!program_.menuBars.empty())
+      for (const MenuDecl& decl : program_.menuBars[0].children) top.push_back(MenuEntryOf(decl, false));
+    WriteGroupRecords(model_.groups[kMenuGroup]);
+    if (!program_.menuBars.empty()) model_.builder.AddMenuBar(top);
+    model_.builder.AddProjectSettings(SettingsStream(Project()));
   }
 
   // A plug-in library: beside the project file first, then in the plug-in directories of

@@ -89,12 +89,14 @@ bool FunctionCompiler::DeclaresArray(const Block& block) {
   return false;
 }
 
-// Arrays are not reference-counted, so the exception tables cannot list them: instead a
-// clause that catches every exception (tied to no Try) leads the walk to the dispatcher,
-// which finds no Try of its own running, disposes of the arrays and raises again.
-void FunctionCompiler::AddArrayCleanupClause() {
-  int32_t exception = classes_.Find("RuntimeException");
-  catches_.push_back({0, model_.ImageClassIndex(exception), a_.newLabel()});
+// Arrays are not reference-counted, so the exception tables cannot list them: instead
+// clauses tied to no Try lead the walk to the dispatcher, which finds no Try of its own
+// running, disposes of the arrays and raises again. They name the classes the program's
+// Catch clauses name: an exception of any other class is never caught, ends the run and
+// leaves nothing behind that needs disposing (and without any Catch there is no clause).
+bool FunctionCompiler::AddArrayCleanupClauses() {
+  for (int32_t cls : model_.caughtClasses) catches_.push_back({0, model_.ImageClassIndex(cls), a_.newLabel()});
+  return !model_.caughtClasses.empty();
 }
 
 void FunctionCompiler::DisposeArrays() {

@@ -201,14 +201,54 @@ Val FunctionCompiler::ControlOf(const ControlModel& control, const Expr& at, con
     PushData(model_.Literal(bytes));
     a_.push(ax::ecx);
     CallEntry("RuntimeControlArrayItemReference", 12);
+  } else if (&at == borrowFor_) {
+    // Used once and at once (see Member): the window keeps the control alive meanwhile.
+    a_.mov(ax::ecx, ax::eax);
+    PushData(model_.Literal(bytes));
+    a_.push(ax::ecx);
+    CallEntry("RuntimeControlFetch", 8);
+    return Val{Type::Object(cls)};
   } else {
-    a_.push(ax::eax);
-    a_.pop(ax::ecx);
+    a_.mov(ax::ecx, ax::eax);
     PushData(model_.Literal(bytes));
     a_.push(ax::ecx);
     CallEntry("RuntimeControlReference", 8);
   }
   return OwnResult(Type::Object(cls));
+}
+
+// Whether evaluating e can run no code of the program and close no window: then a control
+// looked up just before it cannot go away while e runs. Program functions, window accessors
+// (which may create a window and run its handlers), New and methods are not.
+bool FunctionCompiler::RunsNoProgramCode(const Expr& e) {
+  switch (e.kind) {
+    case ExprKind::kInteger: case ExprKind::kColor: case ExprKind::kBoolean: case ExprKind::kDouble:
+    case ExprKind::kString: case ExprKind::kNil: case ExprKind::kMe: case ExprKind::kSelf:
+      return true;
+    case ExprKind::kName:
+      return FindLocal(e.text) || FindControl(fn_.window, e.text) || SameName(e.text, "index") ||
+             OwnField(e.text);
+    case ExprKind::kUnary: return RunsNoProgramCode(*e.left);
+    case ExprKind::kBinary: return RunsNoProgramCode(*e.left) && RunsNoProgramCode(*e.right);
+    case ExprKind::kMember: {
+      // A property read of something harmless (getters run no program code), not a method.
+      for (int32_t c = 0; c < classes_.Size(); ++c)
+        for (const MethodModel& m : classes_.At(c).methods)
+          if (SameName(m.name, e.text)) return false;
+      return RunsNoProgramCode(*e.left);
+    }
+    case ExprKind::kCall: {
+      if (e.left->kind != ExprKind::kName) return false;
+      const std::string& name = e.left->text;
+      bool harmless = (FindLocal(name) && FindLocal(name)->type.kind == TypeKind::kArray) ||
+                      (!FindLocal(name) && model_.FindFunction(name) < 0 && IsBuiltinFunction(name) &&
+                       !SameName(name, "MsgBox"));
+      for (const ExprPtr& arg : e.args) harmless = harmless && RunsNoProgramCode(*arg);
+      return harmless;
+    }
+    case ExprKind::kNew: return false;
+  }
+  return false;
 }
 
 Val FunctionCompiler::WindowInstance(int32_t window) {
@@ -269,7 +309,15 @@ Val FunctionCompiler::Member(const Expr& e, const std::vector<ExprPtr>* args, bo
       }
     }
   }
+  // A control that is only read once, or whose method is called with arguments that run no
+  // code of the program, is looked up without a reference of its own (RuntimeControlFetch).
+  bool once = true;
+  if (args)
+    for (const ExprPtr& arg : *args) once = once && RunsNoProgramCode(*arg);
+  const Expr* outer = borrowFor_;
+  borrowFor_ = once ? &left : nullptr;
   Val object = Expression(left);
+  borrowFor_ = outer;
   if (object.type.kind != TypeKind::kObject)
     Fail(e.pos, TypeText(object.type) + " has no member '" + e.text + "'");
   // A window's control, by name.

@@ -73,6 +73,7 @@ class FunctionCompiler {
   static uint8_t Lo(int32_t v);
   void Finish();
   void AccessorBody();
+  void CreatorBody();
   void EntryBody();
   void DestructorBody();
   Local* FindLocal(const std::string& name);
@@ -125,7 +126,7 @@ class FunctionCompiler {
   void Raise(const Stmt& s);
   void Try(const Stmt& s);
   static bool DeclaresArray(const Block& block);
-  void AddArrayCleanupClause();
+  bool AddArrayCleanupClauses();
   void CatchDispatcher();
   void DisposeArrays();
 
@@ -147,6 +148,7 @@ class FunctionCompiler {
   const ControlModel* FindControl(int32_t window, const std::string& name) const;
   bool IsWindowControl(const std::string& name) const;
   Val ControlOf(const ControlModel& control, const Expr& at, const Expr* index);
+  bool RunsNoProgramCode(const Expr& e);
   Val WindowInstance(int32_t window);
   Val Name(const Expr& e, bool statement);
   Val Member(const Expr& e, const std::vector<ExprPtr>* args, bool statement);
@@ -204,9 +206,11 @@ class FunctionCompiler {
   std::vector<TryInfo> tries_;
   int32_t currentTry_ = 0;
   int32_t handlerDepth_ = 0;
-  // The function holds array variables: a catch-all clause brings every exception to the
-  // dispatcher, which disposes of the arrays before passing it on.
+  // The function holds array variables and clauses that bring every exception that can be
+  // caught to the dispatcher, which disposes of the arrays before passing it on.
   bool holdsArrays_ = false;
+  int32_t loopDepth_ = 0;  // a Dim inside a loop may run again
+  const Expr* borrowFor_ = nullptr;  // the control expression that may be looked up borrowed
   bool inDispatcher_ = false;
   Label exit_;
   Label dispatch_;

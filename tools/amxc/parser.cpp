@@ -405,7 +405,14 @@ class Parser {
   ControlDecl ControlBlock() {
     ControlDecl control;
     control.pos = Cur().pos;
-    control.name = ExpectName("a control name").text;
+    // A name that is no identifier ("pb-6") is written in double quotes; the control is then
+    // reached only as Me in its own handlers.
+    if (Cur().kind == Tok::kString) {
+      control.name = Next().text;
+      control.quoted = true;
+    } else {
+      control.name = ExpectName("a control name").text;
+    }
     if (AcceptSymbol("(")) {
       control.index = ExpectInteger("a control-array index");
       ExpectSymbol(")");

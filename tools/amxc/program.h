@@ -30,7 +30,7 @@ struct FunctionCode {
 
 enum class FunctionKind : uint8_t {
   kModule, kWindowHandler, kControlHandler, kMenuHandler, kClassHandler, kAccessor, kEntry,
-  kConstructor, kDestructor,
+  kConstructor, kDestructor, kCreator,
 };
 
 struct FunctionRecord {
@@ -60,6 +60,7 @@ struct WindowModel {
   int32_t cls = -1;  // the window's own class in the ClassTable
   imagekit::WindowSlots slots;
   int32_t accessor = -1;  // function id
+  int32_t creator = -1;   // function id of the plain creator (a fresh window, not kept)
   std::vector<ControlModel> controls;
   const WindowDecl* decl = nullptr;
 };
@@ -67,6 +68,15 @@ struct WindowModel {
 struct ModuleModel {
   std::string name;
   std::map<std::string, int32_t> functions;  // lower-case name -> function id
+};
+
+// The records data1 holds for one window (or for the rest of the program), written together:
+// its string literals, then the kind-1 class references it was first to use, then the
+// kind-0 classes. Literals are shared within a group only ("NotePlayer1" once per window).
+struct RecordGroup {
+  std::map<std::string, imagekit::DataLabel> literals;
+  std::vector<std::pair<imagekit::DataLabel, std::string>> unwritten;  // literals to write
+  std::vector<int32_t> classes;  // ClassTable indexes whose descriptors are still to write
 };
 
 struct ProgramModel {
@@ -79,16 +89,21 @@ struct ProgramModel {
   std::vector<WindowModel> windows;
   std::vector<ModuleModel> modules;
   std::map<std::string, bool> menuItems;  // lower-case name -> is an element of an item array
-  std::map<std::string, imagekit::DataLabel> literals;
+  std::map<int32_t, RecordGroup> groups;  // by window index; kProgramGroup for the rest
+  int32_t group = kProgramGroup;          // where new literals and class references go
+  static constexpr int32_t kProgramGroup = -1;
+  // The classes the program's Catch clauses name, none a subclass of another: only
+  // exceptions of these classes can ever be caught.
+  std::vector<int32_t> caughtClasses;
   // What the entry function needs.
   std::optional<imagekit::DataLabel> pluginList;
   imagekit::DataLabel descriptor;
   int32_t defaultWindow = -1;
 
-  // The literal record of Windows-1252 bytes, written once per text.
+  // The literal record of Windows-1252 bytes in the current group, one per text.
   imagekit::DataLabel Literal(const std::string& bytes);
-  // The class's index in the image's class table (a kind-1 reference is added on first use
-  // for built-in and plug-in classes).
+  // The class's index in the image's class table: reserved on first use, its descriptor
+  // written with the current group's records.
   int32_t ImageClassIndex(int32_t cls);
   int32_t FindWindow(const std::string& name) const;
   const ModuleModel* FindModule(const std::string& name) const;

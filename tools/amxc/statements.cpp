@@ -11,6 +11,7 @@ void FunctionCompiler::Statements(const Block& block) {
   size_t scopeMark = scopes_.size();
   for (const StmtPtr& stmt : block) {
     size_t mark = liveTemps_.size();
+    borrowFor_ = nullptr;
     try {
       Statement(*stmt);
     } catch (const Abandon&) {
@@ -47,9 +48,11 @@ void FunctionCompiler::Dim(const Stmt& s) {
     local.slot = AllocSlot(4);
     arrays_.push_back({local.slot, DisposeEntry(type)});
     // Re-running a Dim (in a loop) replaces the array: dispose of the previous one first.
-    a_.push(Slot(local.slot));
-    CallEntry(DisposeEntry(type), 4);
-    a_.mov(Slot(local.slot), 0);  // never disposed twice, whatever happens next
+    if (loopDepth_ > 0) {
+      a_.push(Slot(local.slot));
+      CallEntry(DisposeEntry(type), 4);
+      a_.mov(Slot(local.slot), 0);  // never disposed twice, whatever happens next
+    }
     CallEntry("RuntimeCreateArray", 0);
     a_.mov(Slot(local.slot), ax::eax);
     MovEaxImm(*s.arrayUpper);
@@ -336,7 +339,9 @@ void FunctionCompiler::For(const Stmt& s) {
   a_.cmp(ax::eax, Slot(limitSlot));
   if (s.step > 0) a_.jg(end);
   else a_.jl(end);
+  ++loopDepth_;
   Statements(s.body);
+  --loopDepth_;
   // Stop at the limit before stepping, so that a limit at the end of the Integer range
   // does not wrap around into an endless loop.
   a_.mov(ax::eax, Slot(varSlot));
@@ -356,7 +361,9 @@ void FunctionCompiler::While(const Stmt& s) {
     ConditionJumpFalse(*s.value, end);
   } catch (const Abandon&) {
   }
+  ++loopDepth_;
   Statements(s.body);
+  --loopDepth_;
   a_.jmp(top);
   a_.bind(end);
 }

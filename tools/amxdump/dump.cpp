@@ -210,7 +210,19 @@ void PrintData(const Image& image, const DecodedData& d, FILE* out) {
   for (const std::string& problem : d.problems) fprintf(out, "damaged: %s\n", problem.c_str());
 }
 
-// Function starts: the entry function and every code pointer that data1 holds.
+// Where the function table that starts at `at` (after leave; ret; 0x2F) ends: the byte
+// after its closing 0, or the end of code1.
+size_t FunctionTableEnd(const imagekit::Bytes& code, size_t at) {
+  while (at < code.size() && code[at] != 0) {
+    uint8_t kind = code[at++];
+    at += kind == 4 ? 6 : kind == 5 || kind == 6 ? 2 : 0;
+  }
+  return std::min(at + 1, code.size());
+}
+
+// Function starts: the entry function, every code pointer that data1 holds, and the first
+// byte after each function table (functions follow one another: accessors and creators
+// have no pointer of their own).
 std::vector<uint32_t> FunctionStarts(const Image& image, const RelocationMap& map) {
   std::set<uint32_t> starts;
   for (auto [offset, kind] : map.words) {
@@ -219,7 +231,21 @@ std::vector<uint32_t> FunctionStarts(const Image& image, const RelocationMap& ma
     for (int i = 3; i >= 0; --i) v = (v << 8) | image.data1[offset + i];
     if (v < image.code1.size()) starts.insert(v);
   }
+  const imagekit::Bytes& code = image.code1;
+  for (size_t p = 0; p + 3 <= code.size(); ++p) {
+    if (code[p] != 0xC9 || code[p + 1] != 0xC3 || code[p + 2] != 0x2F) continue;
+    size_t end = FunctionTableEnd(code, p + 3);
+    if (end < code.size()) starts.insert(uint32_t(end));
+    p = end - 1;
+  }
   return {starts.begin(), starts.end()};
+}
+
+// The instructions of a function end with its leave; ret; the table follows as bytes.
+uint32_t InstructionsEnd(const imagekit::Bytes& code, uint32_t begin, uint32_t end) {
+  for (uint32_t p = begin; p + 3 <= end; ++p)
+    if (code[p] == 0xC9 && code[p + 1] == 0xC3 && code[p + 2] == 0x2F) return p + 2;
+  return end;
 }
 
 void Disassemble(const Image& image, const std::vector<LinkRecord>& links, const RelocationMap& map,
@@ -241,8 +267,9 @@ void Disassemble(const Image& image, const std::vector<LinkRecord>& links, const
     uint32_t begin = starts[f];
     uint32_t end = f + 1 < starts.size() ? starts[f + 1] : uint32_t(image.code1.size());
     fprintf(out, "\nfunction code1+0x%X:\n", begin);
+    uint32_t codeEnd = InstructionsEnd(image.code1, begin, end);
     cs_insn* insn = nullptr;
-    size_t n = cs_disasm(handle, image.code1.data() + begin, end - begin, begin, 0, &insn);
+    size_t n = cs_disasm(handle, image.code1.data() + begin, codeEnd - begin, begin, 0, &insn);
     for (size_t i = 0; i < n; ++i) {
       uint32_t at = uint32_t(insn[i].address);
       std::string operands = insn[i].op_str, note;
@@ -253,6 +280,11 @@ void Disassemble(const Image& image, const std::vector<LinkRecord>& links, const
       fprintf(out, "  %08X  %-7s %s%s\n", at, insn[i].mnemonic, operands.c_str(), note.c_str());
     }
     cs_free(insn, n);
+    if (codeEnd < end) {
+      fprintf(out, "  %08X  table  ", codeEnd);
+      for (uint32_t k = codeEnd; k < end; ++k) fprintf(out, " %02X", image.code1[k]);
+      fprintf(out, "\n");
+    }
   }
   cs_close(&handle);
 }

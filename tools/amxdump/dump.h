@@ -9,9 +9,12 @@
 
 struct DumpOptions {
   bool disassemble = false;
+  bool summary = false;
 };
 
 // Prints everything it can; returns false when a block was too damaged to be read whole
 // (the problem is printed with its block and offset).
 bool DumpImage(const imagekit::Image& image, const std::string& origin, const DumpOptions& options,
                FILE* out);
+// The image's figures only, one per line (summary.cpp); false when a block is damaged.
+bool PrintSummary(const imagekit::Image& image, FILE* out);

@@ -1,4 +1,4 @@
-// amxdump FILE-or-DIR [--disassemble]: prints an application image carried by a standalone
+// amxdump [--disassemble | --summary] FILE-or-DIR: prints an application image carried by a standalone
 // executable, or a directory of the four development .dat files.
 #include <sys/stat.h>
 
@@ -11,7 +11,7 @@
 namespace {
 
 int Usage() {
-  fprintf(stderr, "usage: amxdump [--disassemble] FILE-or-DIR\n");
+  fprintf(stderr, "usage: amxdump [--disassemble | --summary] FILE-or-DIR\n");
   return 2;
 }
 
@@ -22,6 +22,7 @@ int main(int argc, char** argv) {
   std::string path;
   for (int i = 1; i < argc; ++i) {
     if (strcmp(argv[i], "--disassemble") == 0 || strcmp(argv[i], "-d") == 0) options.disassemble = true;
+    else if (strcmp(argv[i], "--summary") == 0 || strcmp(argv[i], "-s") == 0) options.summary = true;
     else if (argv[i][0] == '-' || !path.empty()) return Usage();
     else path = argv[i];
   }
@@ -35,6 +36,7 @@ int main(int argc, char** argv) {
     bool directory = S_ISDIR(info.st_mode);
     imagekit::Image image = directory ? imagekit::ReadImageDirectory(path) : imagekit::ReadImageFile(path);
     std::string origin = directory ? path + " (development files)" : path + " (standalone executable)";
+    if (options.summary) return PrintSummary(image, stdout) ? 0 : 1;
     return DumpImage(image, origin, options, stdout) ? 0 : 1;
   } catch (const imagekit::ImageError& e) {
     fflush(stdout);

@@ -181,9 +181,22 @@ class ImageBuilder {
 
   // data1 records (each returns where it is; all pointers get their relocations).
   DataLabel AddStringLiteral(std::string_view text);  // label of the reference-count word
+  // The literal record of text, its reference-count word bound to a label made earlier.
+  void AddStringLiteralAt(DataLabel record, std::string_view text);
   uint32_t AddRuntimeClass(std::string_view name);    // kind 1; returns the class index
   uint32_t AddClass(const ClassDef& def);             // kind 0; returns the class index
+  // A class index whose descriptor is written later (the class table keeps the order in
+  // which indexes were reserved, whatever the order of the records in data1).
+  uint32_t ReserveClass();
+  void AddRuntimeClassAt(uint32_t index, std::string_view name);
+  // names gives the literal record of each name the descriptor points to (class, method,
+  // event and menu item names); by default a new literal is written just before it.
+  using NameLiterals = DataLabel (*)(void* context, std::string_view name);
+  void AddClassAt(uint32_t index, const ClassDef& def, NameLiterals names = nullptr, void* context = nullptr);
   WindowSlots AddWindow(const WindowDesc& window);
+  // Slot labels to refer to before the record is written with AddWindowAt.
+  WindowSlots NewWindowSlots();
+  void AddWindowAt(const WindowSlots& slots, const WindowDesc& window);
   uint32_t AddMenuBar(const std::vector<MenuEntry>& topLevel);   // returns project item no.
   uint32_t AddProjectSettings(const Bytes& stream);              // kind 4, chain word 0
   uint32_t AddRawProjectItem(const Bytes& record);               // any other record, as is
@@ -221,6 +234,7 @@ class ImageBuilder {
     std::vector<uint32_t> operands;
   };
 
+  DataLabel ReservedClass(uint32_t index) const;
   uint32_t CodeLabelOffset(CodeLabel label) const;
   uint32_t DataLabelOffset(DataLabel label) const;
   CallLink& LinkFor(std::string_view name);

@@ -7,6 +7,12 @@
 namespace imagekit {
 
 DataLabel ImageBuilder::AddStringLiteral(std::string_view text) {
+  DataLabel record = NewDataLabel();
+  AddStringLiteralAt(record, text);
+  return record;
+}
+
+void ImageBuilder::AddStringLiteralAt(DataLabel record, std::string_view text) {
   if (text.size() > 255) throw ImageError("string literal longer than 255 bytes");
   DataLabel lengthByte = NewDataLabel();
   BindData(lengthByte);
@@ -15,23 +21,35 @@ DataLabel ImageBuilder::AddStringLiteral(std::string_view text) {
   // At least one zero follows the text, up to the next multiple of 4.
   do data1_.push_back(0);
   while (data1_.size() % 4 != 0);
-  DataLabel record = NewDataLabel();
   BindData(record);
   EmitWord(1);  // reference count: literals are never freed
   EmitDataPointer(lengthByte);
   EmitWord(uint32_t(text.size()));  // capacity
   EmitWord(uint32_t(text.size()));  // length
-  return record;
+}
+
+uint32_t ImageBuilder::ReserveClass() {
+  classes_.push_back(NewDataLabel());
+  return uint32_t(classes_.size() - 1);
+}
+
+DataLabel ImageBuilder::ReservedClass(uint32_t index) const {
+  if (index >= classes_.size()) throw ImageError("class index " + std::to_string(index) + " was never reserved");
+  return classes_[index];
 }
 
 uint32_t ImageBuilder::AddRuntimeClass(std::string_view name) {
+  uint32_t index = ReserveClass();
+  AddRuntimeClassAt(index, name);
+  return index;
+}
+
+void ImageBuilder::AddRuntimeClassAt(uint32_t index, std::string_view name) {
+  DataLabel descriptor = ReservedClass(index);
   DataLabel nameRecord = AddStringLiteral(name);
-  DataLabel descriptor = NewDataLabel();
   BindData(descriptor);
   EmitWord(1);
   EmitDataPointer(nameRecord);
-  classes_.push_back(descriptor);
-  return uint32_t(classes_.size() - 1);
 }
 
 namespace {
@@ -48,16 +66,23 @@ void CheckClass(const ClassDef& def) {
 }  // namespace
 
 uint32_t ImageBuilder::AddClass(const ClassDef& def) {
-  CheckClass(def);
-  // Names first, so the descriptor itself is one contiguous record.
-  std::optional<DataLabel> name;
-  if (def.name) name = AddStringLiteral(*def.name);
-  std::vector<DataLabel> methodNames, eventNames, menuNames;
-  for (const MethodDef& m : def.methods) methodNames.push_back(AddStringLiteral(m.name));
-  for (const EventHandlerDef& e : def.eventHandlers) eventNames.push_back(AddStringLiteral(e.event));
-  for (const MenuHandlerDef& m : def.menuHandlers) menuNames.push_back(AddStringLiteral(m.item));
+  uint32_t index = ReserveClass();
+  AddClassAt(index, def);
+  return index;
+}
 
-  DataLabel descriptor = NewDataLabel();
+void ImageBuilder::AddClassAt(uint32_t index, const ClassDef& def, NameLiterals names, void* context) {
+  CheckClass(def);
+  DataLabel descriptor = ReservedClass(index);
+  // Names first, so the descriptor itself is one contiguous record.
+  auto literal = [&](std::string_view text) { return names ? names(context, text) : AddStringLiteral(text); };
+  std::optional<DataLabel> name;
+  if (def.name) name = literal(*def.name);
+  std::vector<DataLabel> methodNames, eventNames, menuNames;
+  for (const MethodDef& m : def.methods) methodNames.push_back(literal(m.name));
+  for (const EventHandlerDef& e : def.eventHandlers) eventNames.push_back(literal(e.event));
+  for (const MenuHandlerDef& m : def.menuHandlers) menuNames.push_back(literal(m.item));
+
   BindData(descriptor);
   EmitWord(0);
   EmitWord(def.instanceSize);
@@ -93,8 +118,6 @@ uint32_t ImageBuilder::AddClass(const ClassDef& def) {
     if (slot) EmitCodePointer(*slot);
     else EmitWord(0);
   }
-  classes_.push_back(descriptor);
-  return uint32_t(classes_.size() - 1);
 }
 
 void ImageBuilder::EmitRecordStream(const Bytes& stream) {
@@ -103,14 +126,20 @@ void ImageBuilder::EmitRecordStream(const Bytes& stream) {
 }
 
 WindowSlots ImageBuilder::AddWindow(const WindowDesc& window) {
-  WindowSlots slots{NewDataLabel(), NewDataLabel(), NewDataLabel()};
+  WindowSlots slots = NewWindowSlots();
+  AddWindowAt(slots, window);
+  return slots;
+}
+
+WindowSlots ImageBuilder::NewWindowSlots() { return WindowSlots{NewDataLabel(), NewDataLabel(), NewDataLabel()}; }
+
+void ImageBuilder::AddWindowAt(const WindowSlots& slots, const WindowDesc& window) {
   BindData(slots.record);
   EmitRecordStream(EncodeWindowStream(window));
   BindData(slots.recordPointer);
   EmitDataPointer(slots.record);
   BindData(slots.instanceVariable);
   EmitWord(0);
-  return slots;
 }
 
 uint32_t ImageBuilder::AddRawProjectItem(const Bytes& record) {
