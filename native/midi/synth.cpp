@@ -15,6 +15,7 @@
 
 #include "native/midi/alsaseq.h"
 #include "native/midi/midiclock.h"
+#include "native/midi/pulseoutput.h"
 #include "native/midi/wavwriter.h"
 
 namespace midi {
@@ -78,12 +79,17 @@ int16_t Quantize(float sample) {
 constexpr uint32_t kRenderBlock = 4096;          // frames rendered per step
 constexpr uint32_t kMaxTailFrames = 5 * kSynthSampleRate;
 
-// Live audio: the library's audio driver pulls samples from the engine on its own thread.
+// Live audio: a sound server's stream, else the library's audio driver, pulls samples from
+// the engine on its own thread.
 class LiveSynth final : public MidiBackend {
  public:
-  LiveSynth(std::unique_ptr<SynthEngine> engine, fluid_audio_driver_t* driver)
-      : engine_(std::move(engine)), driver_(driver) {}
-  ~LiveSynth() override { delete_fluid_audio_driver(driver_); }
+  LiveSynth(std::unique_ptr<SynthEngine> engine, std::unique_ptr<PulseOutput> server,
+            fluid_audio_driver_t* driver)
+      : engine_(std::move(engine)), server_(std::move(server)), driver_(driver) {}
+  ~LiveSynth() override {
+    server_.reset();  // the output stops before the engine goes
+    if (driver_ != nullptr) delete_fluid_audio_driver(driver_);
+  }
   LiveSynth(const LiveSynth&) = delete;
   LiveSynth& operator=(const LiveSynth&) = delete;
 
@@ -96,6 +102,7 @@ class LiveSynth final : public MidiBackend {
 
  private:
   std::unique_ptr<SynthEngine> engine_;
+  std::unique_ptr<PulseOutput> server_;
   fluid_audio_driver_t* driver_;
   uint8_t runningStatus_ = 0;
 };
@@ -173,19 +180,30 @@ class WavSynth final : public MidiBackend {
   uint8_t runningStatus_ = 0;
 };
 
-fluid_audio_driver_t* StartAudio(SynthEngine& engine, std::string& error) {
+// The library's driver asks for a block of two separate channels.
+int RenderForDriver(void* engine, int frames, int, float**, int outputs, float** out) {
+  if (outputs < 2 || frames <= 0) return FLUID_FAILED;
+  static_cast<SynthEngine*>(engine)->RenderFloat(out[0], out[1], static_cast<uint32_t>(frames),
+                                                 1);
+  return FLUID_OK;
+}
+
+// The desktop's sound server when one runs (our stream carries the program's name there);
+// otherwise the library's default audio driver.
+std::unique_ptr<MidiBackend> StartLive(std::unique_ptr<SynthEngine> engine,
+                                       std::string& error) {
+  std::string serverProblem;
+  std::unique_ptr<PulseOutput> server =
+      PulseOutput::Start(*engine, kSynthSampleRate, serverProblem);
+  if (server != nullptr) {
+    return std::make_unique<LiveSynth>(std::move(engine), std::move(server), nullptr);
+  }
   QuietAlsaLibrary quiet;
   ClearLibraryError();
-  fluid_audio_driver_t* driver = new_fluid_audio_driver(engine.Settings(), engine.Synth());
-  if (driver != nullptr) return driver;
-  const std::string reason = LibraryError();
-  // The system's default driver failed; a sound server may still be reachable directly.
-  if (!fluid_settings_str_equal(engine.Settings(), "audio.driver", "pulseaudio") &&
-      fluid_settings_setstr(engine.Settings(), "audio.driver", "pulseaudio") == FLUID_OK) {
-    driver = new_fluid_audio_driver(engine.Settings(), engine.Synth());
-    if (driver != nullptr) return driver;
-  }
-  error = "no audio output (" + reason +
+  fluid_audio_driver_t* driver =
+      new_fluid_audio_driver2(engine->Settings(), RenderForDriver, engine.get());
+  if (driver != nullptr) return std::make_unique<LiveSynth>(std::move(engine), nullptr, driver);
+  error = "no audio output (" + serverProblem + "; " + LibraryError() +
           "); set ARMONIX_WAV=FILE to render to a file, or ARMONIX_MIDI=alsa or record:FILE";
   return nullptr;
 }
@@ -234,6 +252,7 @@ std::unique_ptr<SynthEngine> SynthEngine::Create(const std::string& soundFont,
   engine->settings_ = new_fluid_settings();
   if (engine->settings_ != nullptr) {
     fluid_settings_setnum(engine->settings_, "synth.sample-rate", kSynthSampleRate);
+    fluid_settings_setnum(engine->settings_, "synth.gain", kSynthGain);
     engine->synth_ = new_fluid_synth(engine->settings_);
   }
   if (engine->synth_ == nullptr) {
@@ -278,13 +297,20 @@ void SynthEngine::Play(const ShortMessage& message) {
   }
 }
 
+void SynthEngine::RenderFloat(float* left, float* right, uint32_t frameCount,
+                              uint32_t stride) {
+  const int step = static_cast<int>(stride);
+  fluid_synth_write_float(synth_, static_cast<int>(frameCount), left, 0, step, right, 0, step);
+  limiter_.Process(left, right, frameCount, stride);
+}
+
 void SynthEngine::Render(int16_t* frames, uint32_t frameCount) {
   constexpr uint32_t kChunk = 512;
   float left[kChunk];
   float right[kChunk];
   while (frameCount > 0) {
     const uint32_t count = std::min(frameCount, kChunk);
-    fluid_synth_write_float(synth_, static_cast<int>(count), left, 0, 1, right, 0, 1);
+    RenderFloat(left, right, count, 1);
     for (uint32_t i = 0; i < count; ++i) {
       frames[2 * i] = Quantize(left[i]);
       frames[2 * i + 1] = Quantize(right[i]);
@@ -306,9 +332,7 @@ std::unique_ptr<MidiBackend> OpenSynth(const std::string& soundFont, const char*
     if (writer == nullptr) return nullptr;
     return std::make_unique<WavSynth>(std::move(engine), std::move(writer));
   }
-  fluid_audio_driver_t* driver = StartAudio(*engine, error);
-  if (driver == nullptr) return nullptr;
-  return std::make_unique<LiveSynth>(std::move(engine), driver);
+  return StartLive(std::move(engine), error);
 }
 
 }  // namespace midi

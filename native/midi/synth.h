@@ -10,11 +10,18 @@
 #include <string>
 
 #include "native/midi/midibackend.h"
+#include "native/midi/peaklimiter.h"
 #include "native/midi/shortmessage.h"
 
 namespace midi {
 
 constexpr uint32_t kSynthSampleRate = 44100;
+// The library's default gain (0.2) leaves a velocity-127 piano note at about -27 dBFS, too
+// quiet beside other programs; at 1.2 it peaks near -12 dBFS. Loud chords would then pass
+// full scale, so the output goes through a limiter with its ceiling at -3 dBFS.
+constexpr double kSynthGain = 1.2;
+constexpr float kSynthCeiling = 0.708f;
+constexpr float kSynthLimiterRelease = 0.1f * kSynthSampleRate;
 
 class SynthEngine {
  public:
@@ -30,6 +37,8 @@ class SynthEngine {
   // keeps the output bit-identical from run to run (the library's own 16-bit output dithers
   // with the C library's random numbers).
   void Render(int16_t* frames, uint32_t frameCount);
+  // Renders limited float frames: left[i * stride], right[i * stride]. One thread renders.
+  void RenderFloat(float* left, float* right, uint32_t frameCount, uint32_t stride);
   void ReleaseAllNotes();
 
   fluid_settings_t* Settings() { return settings_; }
@@ -39,6 +48,7 @@ class SynthEngine {
   SynthEngine() = default;
   fluid_settings_t* settings_ = nullptr;
   fluid_synth_t* synth_ = nullptr;
+  PeakLimiter limiter_{kSynthCeiling, kSynthLimiterRelease};
 };
 
 // The first General MIDI SoundFont found in the usual places, or empty.
