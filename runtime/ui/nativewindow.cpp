@@ -1,7 +1,7 @@
 // The native side of a window: styles by WindowKind, the owner and the modal stack, the
 // main window that carries the application menu bar, making and destroying the "KTWindow",
 // and the placement arithmetic of new windows. Entry points: CreateNativeWindow,
-// DestroyNativeWindow, StyleForKind, PlaceBounds.
+// DestroyNativeWindow, HandOverMenuBar, StyleForKind, PlaceBounds.
 #include <algorithm>
 #include <vector>
 
@@ -38,6 +38,33 @@ HWND FirstDocumentWindow() {
 HWND OwnerForNewWindow() {
   if (HWND modal = FirstVisibleModal()) return modal;
   return FirstDocumentWindow();
+}
+
+// Attaches or detaches the bar without moving the client area: the outer rectangle grows or
+// shrinks by the bar, so the controls stay where the window's description put them.
+void SetMenuKeepingClient(HWND hwnd, HMENU menu) {
+  RECT client;
+  GetClientRect(hwnd, &client);
+  POINT origin{0, 0};
+  ClientToScreen(hwnd, &origin);
+  DWORD style = static_cast<DWORD>(GetWindowLongA(hwnd, GWL_STYLE));
+  DWORD exStyle = static_cast<DWORD>(GetWindowLongA(hwnd, GWL_EXSTYLE));
+  RECT outer{origin.x, origin.y, origin.x + client.right, origin.y + client.bottom};
+  AdjustWindowRectEx(&outer, style, menu != nullptr, exStyle);
+  SetWindowPos(hwnd, nullptr, outer.left, outer.top, outer.right - outer.left,
+               outer.bottom - outer.top, SWP_NOZORDER | SWP_NOACTIVATE);
+  SetMenu(hwnd, menu);
+}
+
+// The newest document window on screen other than `leaving`, or nil.
+RuntimeViewWindow* MenuBarHeir(const RuntimeViewWindow* leaving) {
+  for (RuntimeViewWindow* v = FirstViewWindow(); v != nullptr; v = v->nextViewWindow) {
+    if (v != leaving && IsDocumentKind(v->kind) && v->hwnd != nullptr && v->shown &&
+        !v->closing && !v->torndown) {
+      return v;
+    }
+  }
+  return nullptr;
 }
 
 void LeaveModalStack(HWND hwnd) {
@@ -177,9 +204,33 @@ bool CreateNativeWindow(RuntimeViewWindow* view, WindowObject* window) {
   return true;
 }
 
+// The bar stays within the student's reach: when the main window is hidden or destroyed, the
+// newest other document window on screen becomes the main window and takes the bar over,
+// so that a window shown in its place (the main window brought back when an exercise is
+// left) is never without menus. With none on screen, a hidden main window keeps the bar and
+// a destroyed one leaves it to the next document window made. Returns whether it moved.
+bool HandOverMenuBar(RuntimeViewWindow* leaving) {
+  if (MdiMode() || CurrentRun().quit) return false;
+  if (gMainWindow != nullptr && gMainWindow != leaving) return false;
+  RuntimeViewWindow* heir = MenuBarHeir(leaving);
+  if (heir == nullptr) return false;
+  if (leaving != nullptr && leaving->carriesMenuBar && leaving->hwnd != nullptr) {
+    SetMenuKeepingClient(leaving->hwnd, nullptr);
+    leaving->carriesMenuBar = 0;
+  }
+  gMainWindow = heir;
+  WindowObject* window = heir->Window();
+  if (window == nullptr || window->menuBarVisible) {
+    SetMenuKeepingClient(heir->hwnd, ApplicationMenuBar());
+    heir->carriesMenuBar = 1;
+  }
+  return true;
+}
+
 void DestroyNativeWindow(RuntimeViewWindow* view) {
   HWND hwnd = view->hwnd;
-  if (gMainWindow == view) gMainWindow = nullptr;
+  bool wasMain = gMainWindow == view;
+  if (wasMain) gMainWindow = nullptr;
   if (hwnd == nullptr) return;
   if (view->carriesMenuBar) {
     SetMenu(hwnd, nullptr);  // the bar belongs to the application, not to this window
@@ -197,6 +248,7 @@ void DestroyNativeWindow(RuntimeViewWindow* view) {
   SetWindowLongA(hwnd, 0, 0);
   view->hwnd = nullptr;
   DestroyWindow(hwnd);
+  if (wasMain) HandOverMenuBar(view);
 }
 
 }  // namespace windows

@@ -27,6 +27,9 @@ bool StyleForKind(int32_t kind, bool closeBox, bool growIcon, bool zoomIcon, Win
 bool CreateNativeWindow(RuntimeViewWindow* view, WindowObject* window);
 // Leaves the modal stack, drops the menu bar and destroys the native window.
 void DestroyNativeWindow(RuntimeViewWindow* view);
+// When `leaving` (the main window, being hidden or already destroyed; or nil) goes off
+// screen, the newest other document window on screen takes the menu bar over.
+bool HandOverMenuBar(RuntimeViewWindow* leaving);
 // The main window (the first document window; it carries the application menu bar), or nil.
 RuntimeViewWindow* MainViewWindow();
 // Attaches or detaches the application menu bar on the main window.

@@ -89,6 +89,7 @@ void HideWindowObject(WindowObject* window) {
   view->Hold();
   ShowWindow(view->hwnd, SW_HIDE);
   view->shown = 0;
+  if (view == MainViewWindow()) HandOverMenuBar(view);
   view->Release();
 }
 

@@ -29,13 +29,26 @@ inline std::string SessionPath(const std::string& stem, const std::string& suffi
   return runprogram::ProcessTempPath(stem + "_" + std::to_string(++count), suffix);
 }
 
+// Printed before every dump, so that two dumps in a row can be told apart.
+constexpr char kDumpMark[] = "-- dump --";
+
+// A script with each `dump` preceded by an echo of the mark.
+inline std::string MarkDumps(const std::string& script) {
+  std::string marked;
+  for (const std::string& line : runprogram::SplitLines(script)) {
+    if (line == "dump") marked += std::string("echo \"") + kDumpMark + "\"\n";
+    marked += line + "\n";
+  }
+  return marked;
+}
+
 // script: the lines of an ARMONIX_SCRIPT (native/README.md).
 inline Session Run(const std::string& script, const std::string& extraEnvironment = "") {
   std::string scriptFile = SessionPath("armonix_script", ".txt");
   std::string midiFile = SessionPath("armonix_midi", ".txt");
   std::string errorsFile = SessionPath("armonix_stderr", ".txt");
   std::filesystem::remove(midiFile);
-  std::ofstream(scriptFile) << script;
+  std::ofstream(scriptFile) << MarkDumps(script);
   std::string command = "cd " + runprogram::Quoted(::testing::TempDir()) +
                         " && ARMONIX_NATIVE=headless ARMONIX_SCRIPT=" +
                         runprogram::Quoted(scriptFile) +
@@ -51,22 +64,12 @@ inline Session Run(const std::string& script, const std::string& extraEnvironmen
   return session;
 }
 
-// The screens of a session, one per `dump` command. A dump lists every top-level window once,
-// so a window line whose title the current dump already showed starts the next dump. (Two
-// dumps in a row that show different windows read as one; put a step between them.)
+// The screens of a session, one per `dump` command (Run marks where each one starts).
 inline std::vector<std::string> Dumps(const std::string& output) {
   std::vector<std::string> dumps;
-  std::set<std::string> titles;
   for (const std::string& line : runprogram::SplitLines(output)) {
-    if (line.rfind("msgbox ", 0) == 0) continue;
-    if (line.rfind("window \"", 0) == 0) {
-      std::string title = line.substr(0, line.find('"', 8) + 1);
-      if (dumps.empty() || !titles.insert(title).second) {
-        dumps.emplace_back();
-        titles = {title};
-      }
-    }
-    if (!dumps.empty()) dumps.back() += line + "\n";
+    if (line == kDumpMark) dumps.emplace_back();
+    else if (!dumps.empty() && line.rfind("msgbox ", 0) != 0) dumps.back() += line + "\n";
   }
   return dumps;
 }

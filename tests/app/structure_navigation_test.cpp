@@ -4,6 +4,8 @@
 // reaching the next guide sound, "Info Armonix", and quitting by the menu and by Ctrl+Q.
 #include <gtest/gtest.h>
 
+#include <cctype>
+#include <ostream>
 #include <string>
 
 #include "tests/app/apprun.h"
@@ -67,6 +69,8 @@ const Opening kOpenings[] = {
     {"Strumenti/Cambia", "Cambia", 431, 79, 162, 451, 43, 403, false, true},
 };
 
+void PrintTo(const Opening& o, std::ostream* os) { *os << o.menu; }
+
 std::string WindowLine(const Opening& o, const char* state) {
   return "window \"" + std::string(o.title) + "\" " + std::to_string(o.left) + " " +
          std::to_string(o.top) + " " + std::to_string(o.width) + " " + std::to_string(o.height) +
@@ -125,7 +129,7 @@ INSTANTIATE_TEST_SUITE_P(EveryItem, MenuOpening, ::testing::ValuesIn(kOpenings),
 TEST(Navigation, ReopeningAnExerciseRecreatesItsWindow) {
   apptest::Session s = apptest::Run(
       "menu \"Ear training/Note/Basso\"\nmove \"Note basso\" 390 175\nclick\n"
-      "menu \"Ear training/Note/Soprano\"\ndump\nmenu \"Archivio/Esci\"\n");
+      "menu \"Ear training/Note/Soprano\"\ndump\nkey Ctrl+Q\n");
   ASSERT_EQ(s.status, 0) << s.errors;
   std::vector<std::string> dumps = apptest::Dumps(s.output);
   ASSERT_EQ(dumps.size(), 1u) << s.output;
@@ -155,6 +159,8 @@ const Quitting kQuits[] = {
     {"CtrlQInAnExercise", "menu \"Ear training/Intervalli\"\nkey Ctrl+Q\nidle 2\ndump\n"},
     {"CtrlQWithTheMainWindowHidden", "menu \"Ear training/Accordi\"\nkey Ctrl+Q\nidle 2\ndump\n"},
 };
+
+void PrintTo(const Quitting& q, std::ostream* os) { *os << q.name; }
 
 class Quit : public ::testing::TestWithParam<Quitting> {};
 
@@ -194,9 +200,11 @@ apptest::Session GuideSoundAfterChoosing(int top) {
   script += "move \"Cambia\" 48 410\nclick\n"
             "menu \"Ear training/Note/Soprano\"\n"
             "move \"Note soprano\" 40 25\nidle 2\nmove \"Note soprano\" 300 100\nidle 2\n"
-            "menu \"Archivio/Esci\"\n";
+            "key Ctrl+Q\n";
   return apptest::Run(script);
 }
+
+void PrintTo(const Instrument& i, std::ostream* os) { *os << i.caption; }
 
 class InstrumentChoice : public ::testing::TestWithParam<Instrument> {};
 
@@ -237,7 +245,7 @@ TEST(InstrumentChoice, FlautoStaysChosenForTheNextExercise) {
       "menu \"Ear training/Intervalli\"\nmove \"Intervalli\" 390 175\nclick\n"
       "menu \"Ear training/Note/Basso\"\n"
       "move \"Note basso\" 40 25\nidle 2\nmove \"Note basso\" 300 100\nidle 2\n"
-      "menu \"Archivio/Esci\"\n");
+      "key Ctrl+Q\n");
   ASSERT_EQ(s.status, 0) << s.errors;
   std::vector<std::string> words = apptest::Words(s.midi);
   ASSERT_GE(words.size(), 3u);
