@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 
+#include "fuzz/image/blockpair.h"
 #include "runtime/image/container.h"
 #include "runtime/image/linker.h"
 #include "runtime/image/relocator.h"
@@ -13,27 +14,11 @@
 
 namespace {
 
-uint8_t gDummyRoutine[16];
-
-class FuzzTargets : public LinkTargets {
- public:
-  void* FindEntry(const char* name) override {
-    return name[0] >= 'A' && name[0] <= 'Z' ? gDummyRoutine : nullptr;
-  }
-  void* MissingEntry(const char*) override { return gDummyRoutine + 8; }
-  void* FindLibraryRoutine(const char* library, const char*, std::string& message) override {
-    if (library[0] == 'a') return gDummyRoutine + 4;
-    message = "no library";
-    return nullptr;
-  }
-  void Defer(const char*, uint32_t) override {}
-};
-
 void RuntimePath(const uint8_t* data, size_t size) {
   ImageBlocks blocks{};
   std::string message;
   if (!ReadContainerBytes(data, size, 0, blocks, message)) return;
-  FuzzTargets targets;
+  image_fuzz::FuzzTargets targets;
   uintptr_t code1 = reinterpret_cast<uintptr_t>(blocks.code1.bytes);
   uintptr_t data1 = reinterpret_cast<uintptr_t>(blocks.data1.bytes);
   if (LinkCode(blocks.code1, blocks.code2, data1, targets, message))

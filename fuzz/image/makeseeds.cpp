@@ -1,6 +1,8 @@
 // Writes the seed corpus: small images made with the image kit that reach every record kind
 // (call links of each name form, fix-ups, skipped bytes, every relocation kind, literals,
-// classes, a window, a menu bar, settings and plug-ins). Usage: fuzz_image_seeds DIR
+// classes, a window, a menu bar, settings and plug-ins), and their block pairs for the linker
+// and relocator targets (DIR-linker, DIR-relocator; see blockpair.h).
+// Usage: fuzz_image_seeds DIR
 #include <cstdio>
 #include <fstream>
 #include <string>
@@ -11,10 +13,24 @@ namespace {
 
 using namespace imagekit;
 
+void WriteBytes(const std::string& path, const Bytes& bytes) {
+  std::ofstream(path, std::ios::binary)
+      .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+}
+
+// The first block's size as a little-endian word, then the two blocks.
+Bytes BlockPair(const Bytes& first, const Bytes& second) {
+  auto n = uint32_t(first.size());
+  Bytes pair{uint8_t(n), uint8_t(n >> 8), uint8_t(n >> 16), uint8_t(n >> 24)};
+  pair.insert(pair.end(), first.begin(), first.end());
+  pair.insert(pair.end(), second.begin(), second.end());
+  return pair;
+}
+
 void Write(const std::string& dir, const char* name, const Image& image) {
-  Bytes c = EncodeContainer(image);
-  std::ofstream(dir + "/" + name, std::ios::binary)
-      .write(reinterpret_cast<const char*>(c.data()), std::streamsize(c.size()));
+  WriteBytes(dir + "/" + name, EncodeContainer(image));
+  WriteBytes(dir + "-linker/" + name, BlockPair(image.code1, image.code2));
+  WriteBytes(dir + "-relocator/" + name, BlockPair(image.data1, image.data2));
 }
 
 Image Calls() {

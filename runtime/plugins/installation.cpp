@@ -42,7 +42,7 @@ uint32_t Word(const uint8_t* at) {
 }
 
 // The span an element may occupy: data1 when the list lies in it, else unchecked.
-bool InsideData1(const uint8_t* at, uint32_t size) {
+bool InsideData1(const uint8_t* at, uint64_t size) {
   ImageBlock data1 = LoadedData1();
   if (data1.bytes == nullptr) return true;
   uintptr_t begin = reinterpret_cast<uintptr_t>(data1.bytes);
@@ -121,7 +121,8 @@ std::vector<CarriedPlugin> ReadCarriedList(const void* list) {
     }
     uint32_t rest = Word(at + 4);
     uint32_t nameLength = at[12];
-    if (rest < 5 + nameLength || !InsideData1(at, kLengthCovers + rest)) {
+    // Widened: a length near 4 GiB must not wrap round to a small span.
+    if (rest < 5 + nameLength || !InsideData1(at, uint64_t{kLengthCovers} + rest)) {
       ReportDamaged("an element's length does not fit");
       break;
     }

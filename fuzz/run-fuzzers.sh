@@ -1,0 +1,107 @@
+#!/bin/sh
+# Builds the libFuzzer targets (i386, AddressSanitizer + UndefinedBehaviorSanitizer without
+# recovery) and runs one or all of them for a given time each, one after another. Each run
+# starts from the target's corpus, stops after SECONDS or RUNS executions (whichever comes
+# first), merges what it found back into the corpus (-merge=1 keeps it minimal) and copies
+# every crash, leak or timeout into the corpus as finding-<hash>, which CTest then replays.
+# Needs clang with the i386 fuzzer runtime (Debian's clang package carries it) and a machine
+# that runs i386 programs natively: under qemu the sanitizers do not run.
+# Usage: fuzz/run-fuzzers.sh TARGET|all|list SECONDS     (FUZZ_BUILD=dir, RUNS=n, MAX_LEN=n)
+set -eu
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${FUZZ_BUILD:-$root/build-fuzz}
+runs=${RUNS:-10000000}
+
+image="runtime/image/blocks.cpp runtime/image/codememory.cpp runtime/image/container.cpp
+  runtime/image/linker.cpp runtime/image/relocator.cpp"
+kit="tools/imagekit/builder.cpp tools/imagekit/records.cpp tools/imagekit/streams.cpp
+  tools/imagekit/output.cpp tools/imagekit/decode.cpp"
+records="runtime/records/datablock.cpp runtime/records/stream.cpp runtime/records/literal.cpp
+  runtime/records/classtable.cpp runtime/records/window.cpp runtime/records/menubar.cpp
+  runtime/records/projectitem.cpp runtime/records/settings.cpp"
+
+all="container linker relocator classtable window menubar settings literal pluginlist script"
+
+# Sources, corpus directory and input size bound of a target.
+describe() {
+  case $1 in
+    container) src="fuzz/image/imagefuzz.cpp $image $kit"; corpus=fuzz/image/corpus; len=8192 ;;
+    linker) src="fuzz/image/linker_fuzz.cpp $image"; corpus=fuzz/image/corpus-linker; len=4096 ;;
+    relocator) src="fuzz/image/relocator_fuzz.cpp $image"; corpus=fuzz/image/corpus-relocator
+      len=4096 ;;
+    classtable|window|menubar|settings|literal)
+      src="fuzz/records/$1_fuzz.cpp $records"; corpus=fuzz/records/corpus/$1; len=2048 ;;
+    pluginlist)
+      src="fuzz/plugins/carriedlist_fuzz.cpp fuzz/plugins/installer_stubs.cpp
+        runtime/plugins/installation.cpp runtime/startup/fatal.cpp"
+      corpus=fuzz/plugins/corpus; len=4096 ;;
+    script) src="fuzz/headless/script_fuzz.cpp native/headless/script.cpp native/text/cp1252.cpp"
+      corpus=fuzz/headless/corpus; len=2048 ;;
+    *) echo "unknown fuzz target '$1' (one of: $all)" >&2; exit 2 ;;
+  esac
+}
+
+# Objects go through ccache when there is one: the targets share most of their sources.
+build_target() {
+  describe "$1"
+  mkdir -p "$build/obj/$1"
+  launcher=$(command -v ccache || true)
+  flags="-m32 -std=c++20 -O1 -g -msse2 -mfpmath=sse -fno-omit-frame-pointer
+    -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined"
+  objects=""
+  for s in $src; do
+    o="$build/obj/$1/$(echo "$s" | tr / _).o"
+    # shellcheck disable=SC2086
+    $launcher clang++ $flags -I"$root" -c "$root/$s" -o "$o"
+    objects="$objects $o"
+  done
+  # shellcheck disable=SC2086
+  clang++ $flags -o "$build/fuzz_$1" $objects -ldl -lpthread
+}
+
+# The executions and findings of one run, from libFuzzer's final statistics.
+summarise() {
+  execs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$2" | tail -n 1)
+  echo "$1: ${execs:-?} executions, $3 finding(s), corpus $(ls "$root/$4" | wc -l) files" \
+    "($(cat "$root/$4"/* | wc -c) bytes)" | tee -a "$build/summary.txt"
+}
+
+run_target() {
+  describe "$1"
+  name=$1
+  work="$build/work-$name"
+  findings="$build/findings-$name"
+  log="$build/fuzz-$name.log"
+  rm -rf "$work" "$work.merged"
+  mkdir -p "$work" "$work.merged" "$findings" "$root/$corpus"
+  cp "$root/$corpus"/* "$work/" 2>/dev/null || true
+  "$build/fuzz_$name" -max_total_time="$2" -runs="$runs" -max_len="${MAX_LEN:-$len}" \
+    -timeout=10 -rss_limit_mb=1024 -print_final_stats=1 -artifact_prefix="$findings/" \
+    "$work" >"$log" 2>&1 || true
+  # A target that stopped at its first crash still gets its corpus merged.
+  "$build/fuzz_$name" -merge=1 -max_len="${MAX_LEN:-$len}" "$work.merged" "$root/$corpus" \
+    "$work" >"$log.merge" 2>&1 || true
+  found=0
+  for f in "$findings"/*; do
+    [ -f "$f" ] || continue
+    cp "$f" "$root/$corpus/finding-$(sha1sum "$f" | cut -c1-12)"
+    found=$((found + 1))
+  done
+  if [ -n "$(ls "$work.merged")" ]; then
+    # Findings stay beside the merged corpus; the rest is replaced by the minimal set.
+    find "$root/$corpus" -maxdepth 1 -type f ! -name 'finding-*' -delete
+    cp "$work.merged"/* "$root/$corpus/"
+  fi
+  summarise "$name" "$log" "$found" "$corpus"
+  rm -rf "$work" "$work.merged"
+}
+
+[ $# -ge 1 ] || { echo "usage: $0 TARGET|all|list SECONDS" >&2; exit 2; }
+case $1 in
+  list) echo "$all"; exit 0 ;;
+  all) targets=$all ;;
+  *) targets=$1 ;;
+esac
+seconds=${2:?usage: $0 TARGET|all SECONDS}
+for t in $targets; do build_target "$t"; done
+for t in $targets; do run_target "$t" "$seconds"; done
