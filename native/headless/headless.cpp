@@ -12,6 +12,7 @@
 
 #include "native/controls/controls.h"
 #include "native/core/input.h"
+#include "native/drawnitems.h"
 #include "native/text/cp1252.h"
 
 namespace native {
@@ -50,26 +51,49 @@ std::string ShownText(HWND w) {
   return w->text;
 }
 
+// The part every dump line of a control has: indent, class, text and the rectangle.
+void DumpLineStart(int depth, const std::string& className, const std::string& text, int x,
+                   int y, int width, int height, std::ostringstream& out) {
+  out << std::string(2 * depth, ' ') << className << " \"" << Escaped(text) << "\" " << x << ' '
+      << y << ' ' << width << ' ' << height;
+}
+
+void DumpWindowFlags(HWND w, std::ostringstream& out) {
+  if (!(w->style & WS_VISIBLE)) out << " hidden";
+  if (w->style & WS_DISABLED) out << " disabled";
+  if (auto* button = dynamic_cast<ButtonData*>(w->control.get())) {
+    if (button->check == BST_CHECKED) out << " checked";
+    if (EqualNoCase(w->className, "BUTTON") && (w->style & BS_TYPEMASK) == BS_DEFPUSHBUTTON) {
+      out << " default";
+    }
+  }
+}
+
+// The controls w draws itself lie beneath its child windows: they follow them.
+void DumpDrawnItems(HWND w, POINT topOrigin, int depth, std::ostringstream& out) {
+  POINT o = ClientOriginOnScreen(w);
+  for (const DrawnItem& item : DrawnItemsOf(w)) {
+    const RECT& r = item.rect;
+    DumpLineStart(depth, item.className, item.text, r.left + o.x - topOrigin.x,
+                  r.top + o.y - topOrigin.y, r.right - r.left, r.bottom - r.top, out);
+    if (!item.visible) out << " hidden";
+    if (!item.enabled) out << " disabled";
+    out << '\n';
+  }
+}
+
 void DumpChildren(HWND w, POINT topOrigin, int depth, std::ostringstream& out) {
   for (HWND child : w->children) {
     POINT o = ClientOriginOnScreen(child);
     RECT in = ClientInsets(child);
-    int x = o.x - in.left - topOrigin.x;
-    int y = o.y - in.top - topOrigin.y;
-    out << std::string(2 * depth, ' ') << child->className << " \"" << Escaped(ShownText(child))
-        << "\" " << x << ' ' << y << ' ' << (child->rect.right - child->rect.left) << ' '
-        << (child->rect.bottom - child->rect.top);
-    if (!(child->style & WS_VISIBLE)) out << " hidden";
-    if (child->style & WS_DISABLED) out << " disabled";
-    if (auto* button = dynamic_cast<ButtonData*>(child->control.get())) {
-      if (button->check == BST_CHECKED) out << " checked";
-      if (EqualNoCase(child->className, "BUTTON") && (child->style & BS_TYPEMASK) == BS_DEFPUSHBUTTON) {
-        out << " default";
-      }
-    }
+    DumpLineStart(depth, child->className, ShownText(child), o.x - in.left - topOrigin.x,
+                  o.y - in.top - topOrigin.y, child->rect.right - child->rect.left,
+                  child->rect.bottom - child->rect.top, out);
+    DumpWindowFlags(child, out);
     out << '\n';
     DumpChildren(child, topOrigin, depth + 1, out);
   }
+  DumpDrawnItems(w, topOrigin, depth, out);
 }
 
 std::vector<int> ButtonsOf(UINT type) {

@@ -1,8 +1,11 @@
 // The headless script: every malformed line is refused with its line number and reason, key
 // texts read as the runtime writes shortcuts, message boxes take the scripted answer
-// and print their line, dumps describe the screen, expectations check the last output.
+// and print their line, dumps describe the screen (with the controls windows draw
+// themselves), expectations check the last output.
 #include <cstdlib>
+#include <utility>
 
+#include "native/drawnitems.h"
 #include "native/text/cp1252.h"
 #include "tests/native/native_fixture.h"
 
@@ -139,6 +142,49 @@ TEST_F(ScriptRunTest, DumpListsWindowsAndTheirChildrenInZOrder) {
             "  RichEdit \"60\" 200 10 50 22 hidden\n"
             "  STATIC \"riga1\\nriga2\" 5 40 100 30 disabled\n"
             "window \"Indietro\" 300 300 100 50 visible\n");
+}
+
+// What the test windows draw themselves: the source reports these for their window.
+std::vector<std::pair<HWND, native::DrawnItem>> gDrawn;
+
+void ReportTestItems(HWND window, std::vector<native::DrawnItem>* items) {
+  for (const auto& [w, item] : gDrawn)
+    if (w == window) items->push_back(item);
+}
+
+// A second source adds to the first rather than replacing it.
+void ReportMarker(HWND window, std::vector<native::DrawnItem>* items) {
+  for (const auto& [w, item] : gDrawn)
+    if (w == window && item.text == "primo") items->push_back(native::DrawnItem{"Marker", "", {0, 0, 1, 1}});
+}
+
+TEST_F(ScriptRunTest, DumpListsDrawnControlsBeneathTheChildWindowsOfTheirWindow) {
+  Script("dump\n");
+  HWND w = TopLevel("Esercizio", 100, 80, 391, 206);
+  HWND group = CreateWindowExA(0, "STATIC", "gruppo", WS_CHILD | WS_VISIBLE, 30, 40, 200, 100, w,
+                               nullptr, nullptr, nullptr);
+  CreateWindowExA(0, "BUTTON", "OK", WS_CHILD | WS_VISIBLE, 10, 170, 80, 24, w, nullptr, nullptr, nullptr);
+  gDrawn = {
+      {w, {"StaticText", "primo", {37, 13, 518, 168}}},
+      {w, {"StaticText", "Perch\xE9\r\nno", {0, 0, 50, 20}, false, false}},
+      {group, {"StaticText", "&Dentro", {5, 6, 65, 26}}},  // offset by the child's origin
+      {group, {"StaticText", "", {0, 0, 0, 0}, true, false}},
+  };
+  native::AddDrawnItemsSource(&ReportTestItems);
+  native::AddDrawnItemsSource(&ReportMarker);
+  native::AddDrawnItemsSource(&ReportTestItems);  // kept once
+  native::AddDrawnItemsSource(nullptr);           // ignored
+  RunLoop();
+  gDrawn.clear();
+  EXPECT_EQ(Out(),
+            "window \"Esercizio\" 100 80 391 206 visible active\n"
+            "  STATIC \"gruppo\" 30 40 200 100\n"
+            "    StaticText \"&Dentro\" 35 46 60 20\n"
+            "    StaticText \"\" 30 40 0 0 disabled\n"
+            "  BUTTON \"OK\" 10 170 80 24\n"
+            "  StaticText \"primo\" 37 13 481 155\n"
+            "  StaticText \"Perch\xC3\xA9\\nno\" 0 0 50 20 hidden disabled\n"
+            "  Marker \"\" 0 0 1 1\n");
 }
 
 TEST_F(ScriptRunTest, ExpectChecksTheLastDumpOrMessageBox) {
