@@ -78,8 +78,35 @@ const std::string kCycle = "Class A Inherits B\nEnd Class\nClass B Inherits A\nE
 const std::string kRaiseNonException =
     "Class K Inherits Object\nEnd Class\nModule M\n  Sub S()\n    Raise New K\n  End Sub\nEnd Module\n";
 const std::string kRaiseString = InF("    Raise \"wrong\"\n    Return 0");
+const std::string kQuotedDollar = "Window W\n  Control \"pb$1\" As PushButton\n  End Control\nEnd Window\n";
+const std::string kQuotedEmpty = "Window W\n  Control \"\" As PushButton\n  End Control\nEnd Window\n";
+const std::string kQuotedNoByte = "Window W\n  Control \"pb\xE2\x98\x83\" As PushButton\n  End Control\nEnd Window\n";
+const std::string kQuotedTwice =
+    "Window W\n  Control \"pb-6\" As PushButton\n  End Control\n  Control \"PB-6\" As PushButton\n  End Control\n"
+    "End Window\n";
+const std::string kMenuIndexMix =
+    "MenuBar\n  Menu \"A\"\n    MenuItem v \"Uno\"\n    MenuItem v \"Due\" Index 1\n  End Menu\nEnd MenuBar\n";
+const std::string kBarMenu =
+    "MenuBar\n  Menu mnS \"Strumenti\"\n    MenuItem mnSP \"Cambia\"\n  End Menu\nEnd MenuBar\n"
+    "Window W\n  Sub EnableMenuItems()\n    mnS.Enabled = True\n  End Sub\nEnd Window\n";
+const std::string kAppleOnly =
+    "MenuBar\n  AppleMenu\n    MenuItem info \"Info\"\n  End AppleMenu\nEnd MenuBar\n"
+    "Window W\n  Sub EnableMenuItems()\n    info.Enabled = True\n  End Sub\nEnd Window\n";
 
 const BadProgram kBadPrograms[] = {
+    {"an item only in the application menu used", kAppleOnly.c_str(),
+     "test.amx:8:5: error: menu item 'info' stands only in the application menu, where the runtime makes no item"},
+    {"a menu of the bar used as an item", kBarMenu.c_str(),
+     "test.amx:8:5: error: 'mnS' is a menu of the menu bar, which has no menu item object"},
+    {"quoted control name with a key separator", kQuotedDollar.c_str(),
+     "test.amx:2:11: error: a control name cannot hold '$' or '*'"},
+    {"empty quoted control name", kQuotedEmpty.c_str(), "test.amx:2:11: error: a control name cannot be empty"},
+    {"quoted control name outside Windows-1252", kQuotedNoByte.c_str(),
+     "test.amx:2:11: error: control name holds a character with no Windows-1252 byte (U+2603)"},
+    {"quoted control name twice, case ignored", kQuotedTwice.c_str(),
+     "test.amx:4:11: error: control 'PB-6' is declared twice in window W"},
+    {"menu item name with and without an index", kMenuIndexMix.c_str(),
+     "test.amx:4:5: error: menu item 'v' is declared both with and without an index"},
     {"type mismatch", kTypeMismatch.c_str(), "test.amx:3:12: error: cannot use String as Integer"},
     {"unknown name", kUnknownName.c_str(), "test.amx:3:12: error: unknown name 'y'"},
     {"unterminated string", kUnterminated.c_str(), "test.amx:3:12: error: unterminated string literal"},

@@ -46,6 +46,24 @@ TEST_F(LookupTest, MenuReferenceFindsTheFirstItemWithoutIndexIgnoringCase) {
   EXPECT_EQ(RuntimeMenuReference(Text("nessuno").get()), nullptr);
 }
 
+// The application menu (kind 1) makes no items: an item named there and repeated in an
+// ordinary menu is found, and dispatched, as the one the ordinary menu holds.
+TEST_F(LookupTest, AnItemOfTheApplicationMenuRepeatedElsewhereIsTheOneMade) {
+  int32_t mi = static_cast<int32_t>(image_.menuItem);
+  image_.AddAppMenuHandler("appleInMt", 1);
+  Load(image_, {TopMenu("", {Item("Info Armonix", "appleInMt", mi), Separator(mi)}, 1),
+                TopMenu("Accordi", {Item("Stato fondamentale", "asf", mi), Item("Info Armonix", "appleInMt", mi)})});
+  ObjectHeader* info = RuntimeMenuReference(Text("appleinmt").get());
+  ASSERT_NE(info, nullptr);
+  EXPECT_EQ(AsMenuItem(info)->menu, MenuNamed("Accordi"));
+  EXPECT_EQ(AsMenuItem(info)->position, 1);
+  EXPECT_EQ(info->refCount, 2);  // the menu's and ours
+  EXPECT_FALSE(DispatchMenuCommand(AsMenuItem(info)->commandId));
+  ASSERT_EQ(gCalls.size(), 1u);
+  EXPECT_EQ(gCalls[0].index, kNotInArray);
+  RuntimeUnlockObject(info);
+}
+
 TEST_F(LookupTest, ArrayReferenceMatchesNameAndIndex) {
   LoadArrays();
   ObjectHeader* two = RuntimeMenuArrayReference(Text("VOCE").get(), 2);

@@ -319,12 +319,16 @@ class Driver {
   void DeclareMenus() {
     if (program_.menuBars.size() > 1) diags_.Error(program_.menuBars[1].pos, "the project has more than one MenuBar");
     if (program_.menuBars.empty()) return;
-    CollectMenuItems(program_.menuBars[0]);
+    CollectMenuItems(program_.menuBars[0], true, false);
   }
 
-  void CollectMenuItems(const MenuDecl& menu) {
+  // Items and submenus become menu item objects; the menus of the bar itself do not, nor
+  // anything in the application menu.
+  void CollectMenuItems(const MenuDecl& menu, bool bar, bool apple) {
     for (const MenuDecl& entry : menu.children) {
-      if (entry.kind == MenuDecl::kItem || (entry.kind == MenuDecl::kMenu && !entry.name.empty())) {
+      if (bar && entry.kind == MenuDecl::kMenu && !entry.name.empty()) model_.barMenus.insert(Lower(entry.name));
+      if (entry.kind == MenuDecl::kItem || (!bar && entry.kind == MenuDecl::kMenu && !entry.name.empty())) {
+        if (!apple) model_.madeItems.insert(Lower(entry.name));
         // A name may stand more than once (an item of the application menu repeated in an
         // ordinary menu, where the runtime makes it): one menu handler serves them all, so
         // they must agree on being elements of a menu item array or not.
@@ -338,7 +342,7 @@ class Driver {
         if (cls >= 0 && !model_.classes.IsSubclass(cls, menuItem))
           diags_.Error(entry.cls->pos, "'" + entry.cls->name + "' is not a MenuItem class");
       }
-      CollectMenuItems(entry);
+      CollectMenuItems(entry, false, apple || entry.kind == MenuDecl::kAppleMenu);
     }
   }
 

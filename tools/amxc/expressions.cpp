@@ -284,6 +284,8 @@ Val FunctionCompiler::Name(const Expr& e, bool statement) {
   if (window >= 0) return WindowInstance(window);
   auto item = model_.menuItems.find(Lower(e.text));
   if (item != model_.menuItems.end()) {
+    if (!model_.madeItems.count(item->first))
+      Fail(e.pos, "menu item '" + e.text + "' stands only in the application menu, where the runtime makes no item");
     PushData(model_.Literal(*ToWindows1252(e.text)));
     CallEntry("RuntimeMenuReference", 4);
     return OwnResult(Type::Object(classes_.Find("MenuItem")));
@@ -292,6 +294,8 @@ Val FunctionCompiler::Name(const Expr& e, bool statement) {
   if (function == -2) Fail(e.pos, "'" + e.text + "' is a function of several modules: name its module");
   if (function >= 0) return CallFunction(function, e, {}, statement);
   if (IsBuiltinFunction(e.text)) return BuiltinCall(e.text, e, {}, statement);
+  if (model_.barMenus.count(Lower(e.text)))
+    Fail(e.pos, "'" + e.text + "' is a menu of the menu bar, which has no menu item object");
   Fail(e.pos, "unknown name '" + e.text + "'");
 }
 

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -89,6 +90,8 @@ struct ProgramModel {
   std::vector<WindowModel> windows;
   std::vector<ModuleModel> modules;
   std::map<std::string, bool> menuItems;  // lower-case name -> is an element of an item array
+  std::set<std::string> barMenus;         // lower-case names of the menus of the bar itself
+  std::set<std::string> madeItems;        // names of the items the runtime makes objects for
   std::map<int32_t, RecordGroup> groups;  // by window index; kProgramGroup for the rest
   int32_t group = kProgramGroup;          // where new literals and class references go
   static constexpr int32_t kProgramGroup = -1;
