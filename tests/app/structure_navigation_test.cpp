@@ -142,7 +142,7 @@ TEST(Navigation, InfoArmonixShowsTheProgramsNameAndVersion) {
   apptest::Session s = apptest::Run("menu \"Accordi/Info Armonix\"\ndump\nmenu \"Archivio/Esci\"\n");
   ASSERT_EQ(s.status, 0) << s.errors;
   EXPECT_EQ(s.errors, "");
-  EXPECT_NE(s.output.find("msgbox \"Mia applicazione\" \"Armonix 1.0"), std::string::npos) << s.output;
+  EXPECT_NE(s.output.find("msgbox \"Message\" \"Armonix 1.0\\nEsercizi di ear training per studenti di armonia"), std::string::npos) << s.output;
   std::vector<std::string> dumps = apptest::Dumps(s.output);
   ASSERT_EQ(dumps.size(), 1u) << s.output;
   EXPECT_EQ(dumps[0].rfind(kMainWindow, 0), 0u) << dumps[0];
