@@ -24,8 +24,7 @@ test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS) --timeout 300
 
 run: build
-	@if [ -x $(BUILD)/armonix ]; then exec $(BUILD)/armonix; \
-	else cd $(BUILD)/demo/ear && exec ../../armonix-runtime; fi
+	exec $(BUILD)/armonix
 
 clean:
 	rm -rf $(BUILD)
