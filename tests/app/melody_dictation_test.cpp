@@ -52,9 +52,16 @@ TEST(MelodicDictation, TheGuideBarSoundsC3WithoutTouchingTheInstrument) {
   ASSERT_EQ(dumps.size(), 1u);
   EXPECT_EQ(apptest::WindowBlock(dumps[0], kTitle).rfind("window \"Dettati melodici\" 258 135 508 225 visible", 0), 0u)
       << dumps[0];
-  for (const char* line : {"  BUTTON \"Check\" 425 60 60 20\n", "  BUTTON \"Clear\" 425 100 60 20\n",
-                           "  BUTTON \"Esci\" 425 172 60 20\n"})
+  for (const char* line : {"  BUTTON \"Check\" 425 60 60 20", "  BUTTON \"Clear\" 425 100 60 20",
+                           "  BUTTON \"Esci\" 425 172 60 20", "  KT_Pane \"C3\" 20 40 40 100\n",
+                           "  StaticText \"Nota guida\" 12 140 ", "  StaticText \"Mouse enter to play\" 180 10 "})
     EXPECT_NE(dumps[0].find(line), std::string::npos) << line;
+  for (int k = 1; k <= 8; ++k) {
+    std::string bar = "  KT_Pane \"" + std::to_string(k) + "\" " + std::to_string(80 + 40 * (k - 1)) + " 40 40 100\n";
+    EXPECT_NE(dumps[0].find(bar), std::string::npos) << bar;
+    std::string field = "  RichEdit \"\" " + std::to_string(80 + 40 * (k - 1)) + " 172 40 22";
+    EXPECT_NE(dumps[0].find(field), std::string::npos) << field;
+  }
 }
 
 // Bar 2 first (no program change), then bar 1 (the flute, and the instrument window hidden),

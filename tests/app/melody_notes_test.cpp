@@ -64,8 +64,10 @@ TEST(NoteNaming, EveryVoiceShowsItsTwentyTwoCaptionsAndItsTitle) {
                          std::to_string(ButtonTop(i)) + " 40 20\n";
       EXPECT_NE(block.find(line), std::string::npos) << line << block;
     }
-    EXPECT_NE(block.find("  BUTTON \"Clear\" 295 17 60 20\n"), std::string::npos) << block;
-    EXPECT_NE(block.find("  BUTTON \"Esci\" 385 170 60 20\n"), std::string::npos) << block;
+    for (const char* line : {"  BUTTON \"Clear\" 295 17 60 20\n", "  BUTTON \"Esci\" 385 170 60 20",
+                             "  KT_Pane \"Nota guida C3\" 20 15 205 22\n", "  KT_Pane \"Play\" 20 170 205 22\n",
+                             "  StaticText \"Mouse enter to play\" "})
+      EXPECT_NE(block.find(line), std::string::npos) << line << block;
   }
 }
 
@@ -219,6 +221,9 @@ TEST(IntervalNaming, ShowsItsButtonsAndAfterTheGuideOnlyUnisonIsTrue) {
   std::vector<std::string> dumps = apptest::Dumps(s.output);
   ASSERT_EQ(dumps.size(), 27u) << s.output;
   std::string block = apptest::WindowBlock(dumps[0], t);
+  for (const char* line : {"  KT_Pane \"Nota guida\" 20 15 163 22\n", "  KT_Pane \"Play\" 125 160 180 22\n",
+                           "  StaticText \"Mouse enter to play\" ", "  BUTTON \"Esci\" 385 170 60 20"})
+    EXPECT_NE(block.find(line), std::string::npos) << line << block;
   for (const Interval& i : kIntervals) {
     std::string line = "  BUTTON \"" + std::string(i.caption) + "\" " + std::to_string(i.left) + " " +
                        std::to_string(i.top) + " 60 20\n";

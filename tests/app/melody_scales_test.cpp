@@ -74,6 +74,11 @@ TEST(Scales, EveryBarSoundsItsNoteAndLeavingSilencesTheWholeTable) {
     EXPECT_EQ(block.rfind("window \"" + std::string(scale.title) + "\" 10 50 508 225 visible active\n", 0), 0u)
         << dumps[0];
     EXPECT_NE(block.find("  BUTTON \"Esci\" 420 186 60 20"), std::string::npos) << block;
+    EXPECT_NE(block.find("  StaticText \"Mouse enter   to play\" 195 186 "), std::string::npos) << block;
+    for (int i = 1; i <= 8; ++i) {
+      std::string bar = "  KT_Pane \"" + scale.bars[i - 1] + "\" " + std::to_string(100 + 40 * (i - 1)) + " 60 40 100\n";
+      EXPECT_NE(block.find(bar), std::string::npos) << bar << block;
+    }
   }
 }
 
@@ -94,6 +99,7 @@ TEST(Scales, AnEmptyBarAppliesTheInstrumentButPlaysNothing) {
 }
 
 struct MinorBar {
+  const char* caption;
   int x, y;  // centre
   int note;
   bool colours;  // pushing it also gives the scale window fn a background colour
@@ -101,10 +107,12 @@ struct MinorBar {
 
 // The upper row ascends, the lower one descends; bars 40 wide from Left 100, Top 60 and 230.
 const MinorBar kMinorBars[] = {
-    {120, 110, 57, false}, {160, 110, 59, true},  {200, 110, 60, true},  {240, 110, 62, true},
-    {280, 110, 64, true},  {320, 110, 66, true},  {360, 110, 68, true},  {400, 110, 69, false},
-    {120, 280, 69, false}, {160, 280, 67, false}, {200, 280, 65, false}, {240, 280, 64, true},
-    {280, 280, 62, false}, {320, 280, 60, false}, {360, 280, 59, false}, {400, 280, 57, false},
+    {"A", 120, 110, 57, false}, {"B", 160, 110, 59, true},  {"C", 200, 110, 60, true},
+    {"D", 240, 110, 62, true},  {"E", 280, 110, 64, true},  {"F #", 320, 110, 66, true},
+    {"G #", 360, 110, 68, true}, {"A", 400, 110, 69, false}, {"A", 120, 280, 69, false},
+    {"G", 160, 280, 67, false}, {"F", 200, 280, 65, false}, {"E", 240, 280, 64, true},
+    {"D", 280, 280, 62, false}, {"C", 320, 280, 60, false}, {"B", 360, 280, 59, false},
+    {"A", 400, 280, 57, false},
 };
 constexpr char kMinor[] = "Scala minore melodica";
 
@@ -123,6 +131,14 @@ TEST(MelodicMinor, EveryBarPlaysItsIndexAndTheFirstAppliesTheInstrument) {
   std::string block = apptest::WindowBlock(dumps[0], kMinor);
   EXPECT_EQ(block.rfind("window \"Scala minore melodica\" 10 50 508 400 visible active\n", 0), 0u) << dumps[0];
   EXPECT_NE(block.find("  BUTTON \"Esci\" 415 365 60 20"), std::string::npos) << block;
+  for (const char* line : {"  StaticText \"Ascendente\" 222 25 ", "  StaticText \"Discendente\" 222 350 ",
+                           "  StaticText \"Mouse enter to play\" 195 186 "})
+    EXPECT_NE(block.find(line), std::string::npos) << line << block;
+  for (const MinorBar& b : kMinorBars) {
+    std::string bar = "  KT_Pane \"" + std::string(b.caption) + "\" " + std::to_string(b.x - 20) + " " +
+                      std::to_string(b.y - 50) + " 40 100\n";
+    EXPECT_NE(block.find(bar), std::string::npos) << bar << block;
+  }
 }
 
 // The first bar reads the instrument buttons without hiding their window: in a fresh session
