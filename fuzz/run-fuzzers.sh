@@ -2,10 +2,10 @@
 # Builds the libFuzzer targets (i386, AddressSanitizer + UndefinedBehaviorSanitizer without
 # recovery) and runs one or all of them for a given time each, one after another. Each run
 # starts from the target's corpus, stops after SECONDS or RUNS executions (whichever comes
-# first), merges what it found back into the corpus (-merge=1 keeps it minimal) and copies
+# first), merges into the corpus only the inputs that add coverage (-merge=1) and copies
 # every crash, leak or timeout into the corpus as finding-<hash>, which CTest then replays.
-# Needs clang with the i386 fuzzer runtime (Debian's clang package carries it) and a machine
-# that runs i386 programs natively: under qemu the sanitizers do not run.
+# Needs a machine that runs i386 programs natively (under qemu the sanitizers do not run), and
+# clang with its i386 fuzzer runtime, which this script installs when it is missing.
 # Usage: fuzz/run-fuzzers.sh TARGET|all|list SECONDS     (FUZZ_BUILD=dir, RUNS=n, MAX_LEN=n)
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -22,8 +22,9 @@ records="runtime/records/datablock.cpp runtime/records/stream.cpp runtime/record
 
 all="container linker relocator classtable window menubar settings literal pluginlist script"
 
-# Sources, corpus directory and input size bound of a target.
+# Sources, corpus directory, input size bound and dictionary (if any) of a target.
 describe() {
+  dict=""
   case $1 in
     container) src="fuzz/image/imagefuzz.cpp $image $kit"; corpus=fuzz/image/corpus; len=8192 ;;
     linker) src="fuzz/image/linker_fuzz.cpp $image"; corpus=fuzz/image/corpus-linker; len=4096 ;;
@@ -36,9 +37,21 @@ describe() {
         runtime/plugins/installation.cpp runtime/startup/fatal.cpp"
       corpus=fuzz/plugins/corpus; len=4096 ;;
     script) src="fuzz/headless/script_fuzz.cpp native/headless/script.cpp native/text/cp1252.cpp"
-      corpus=fuzz/headless/corpus; len=2048 ;;
+      corpus=fuzz/headless/corpus; len=2048; dict=fuzz/headless/script.dict ;;
     *) echo "unknown fuzz target '$1' (one of: $all)" >&2; exit 2 ;;
   esac
+}
+
+# The fuzzers' own dependency: clang and its i386 fuzzer runtime (Debian: clang,
+# libclang-rt-dev), installed here when missing; the rest comes from scripts/install-deps.
+need_clang() {
+  runtime=$(clang++ -m32 -print-file-name=libclang_rt.fuzzer-i386.a 2>/dev/null || true)
+  case $runtime in /*) [ -f "$runtime" ] && return ;; esac
+  sudo_if_needed() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
+  echo "run-fuzzers: installing clang libclang-rt-dev"
+  sudo_if_needed apt-get update -qq
+  sudo_if_needed env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq \
+    --no-install-recommends clang libclang-rt-dev >/dev/null
 }
 
 # Objects go through ccache when there is one: the targets share most of their sources.
@@ -72,28 +85,25 @@ run_target() {
   work="$build/work-$name"
   findings="$build/findings-$name"
   log="$build/fuzz-$name.log"
-  rm -rf "$work" "$work.merged"
-  mkdir -p "$work" "$work.merged" "$findings" "$root/$corpus"
+  rm -rf "$work"
+  mkdir -p "$work" "$findings" "$root/$corpus"
   cp "$root/$corpus"/* "$work/" 2>/dev/null || true
   "$build/fuzz_$name" -max_total_time="$2" -runs="$runs" -max_len="${MAX_LEN:-$len}" \
     -timeout=10 -rss_limit_mb=1024 -print_final_stats=1 -artifact_prefix="$findings/" \
-    "$work" >"$log" 2>&1 || true
-  # A target that stopped at its first crash still gets its corpus merged.
-  "$build/fuzz_$name" -merge=1 -max_len="${MAX_LEN:-$len}" "$work.merged" "$root/$corpus" \
-    "$work" >"$log.merge" 2>&1 || true
+    ${dict:+-dict="$root/$dict"} "$work" >"$log" 2>&1 || true
+  # Only what adds coverage joins the corpus (named seeds and findings stay as they are);
+  # a target that stopped at its first crash still gets its new inputs merged.
+  "$build/fuzz_$name" -merge=1 -max_len="${MAX_LEN:-$len}" "$root/$corpus" "$work" \
+    >"$log.merge" 2>&1 || true
   found=0
   for f in "$findings"/*; do
     [ -f "$f" ] || continue
     cp "$f" "$root/$corpus/finding-$(sha1sum "$f" | cut -c1-12)"
+    rm -f "$f"
     found=$((found + 1))
   done
-  if [ -n "$(ls "$work.merged")" ]; then
-    # Findings stay beside the merged corpus; the rest is replaced by the minimal set.
-    find "$root/$corpus" -maxdepth 1 -type f ! -name 'finding-*' -delete
-    cp "$work.merged"/* "$root/$corpus/"
-  fi
   summarise "$name" "$log" "$found" "$corpus"
-  rm -rf "$work" "$work.merged"
+  rm -rf "$work"
 }
 
 [ $# -ge 1 ] || { echo "usage: $0 TARGET|all|list SECONDS" >&2; exit 2; }
@@ -103,5 +113,6 @@ case $1 in
   *) targets=$1 ;;
 esac
 seconds=${2:?usage: $0 TARGET|all SECONDS}
+need_clang
 for t in $targets; do build_target "$t"; done
 for t in $targets; do run_target "$t" "$seconds"; done
