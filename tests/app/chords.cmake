@@ -4,4 +4,6 @@
 amx_app_test(app_chords_test SOURCES
   chords_listening_test.cpp
   chords_recognition_test.cpp
-  chords_inversions_test.cpp)
+  chords_inversions_test.cpp
+  chords_dictation_test.cpp
+  chords_instruments_test.cpp)

@@ -5,6 +5,7 @@
 // tables are written out afresh from the exercises' description.
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -183,6 +184,8 @@ const Box kHarmonyClear = {280, 170, 60, 22};
 Box AnswerBox(int index) {
   return {20 + 55 * ((index - 1) % 8), 55 + 35 * ((index - 1) / 8), 40, 20};
 }
+
+void PrintTo(const Mode& mode, std::ostream* out) { *out << mode.title; }
 
 class HarmonyRecognition : public ::testing::TestWithParam<Mode> {};
 
