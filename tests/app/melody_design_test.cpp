@@ -92,7 +92,7 @@ const Control* Named(const Record& r, const std::string& name) {
   return nullptr;
 }
 
-TEST(Design, WindowsCarryTheirPropertiesAndKeepTheirStateBelowTheVisibleArea) {
+TEST(MelodyDesign, WindowsCarryTheirPropertiesAndKeepTheirStateBelowTheVisibleArea) {
   for (const Design& d : kDesigns) {
     SCOPED_TRACE(d.name);
     Record r = ReadRecord(Listing(), d.name);
@@ -115,7 +115,7 @@ TEST(Design, WindowsCarryTheirPropertiesAndKeepTheirStateBelowTheVisibleArea) {
 
 // Each melodic minor bar is a control-array member indexed by its note; "bb10" begins the
 // upper row and the array "bb13" has one bar in each row, indices 60 and 64.
-TEST(Design, MelodicMinorBarsAreIndexedByTheirNotes) {
+TEST(MelodyDesign, MelodicMinorBarsAreIndexedByTheirNotes) {
   Record r = ReadRecord(Listing(), "fnmmel");
   std::map<int, std::vector<std::pair<int, const Control*>>> rows;  // Top -> (Left, bar)
   for (const Control& c : r.controls)

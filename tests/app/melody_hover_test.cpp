@@ -44,7 +44,7 @@ std::vector<Listening> Windows() {
   };
 }
 
-TEST(Hovering, NoNoteIsLeftSoundingOnceThePointerHasLeft) {
+TEST(MelodyHovering, NoNoteIsLeftSoundingOnceThePointerHasLeft) {
   for (const Listening& w : Windows()) {
     SCOPED_TRACE(w.title);
     const std::string t = w.title;
