@@ -268,3 +268,68 @@ TEST(LinkRecords, DamagedChainsAreDescribed) {
 }
 
 }  // namespace
+
+namespace {
+
+// Class indexes are the order of reservation, whatever the order of the records: a class
+// written late may come first in the table, and its descriptor may point at literals
+// written earlier for it. An index reserved and never written is refused by Finish.
+DataLabel EarlyLiteral(void* context, std::string_view name) {
+  auto* names = static_cast<std::vector<std::pair<std::string, DataLabel>>*>(context);
+  for (const auto& [text, label] : *names)
+    if (text == name) return label;
+  ADD_FAILURE() << "no literal written for " << name;
+  return DataLabel{};
+}
+
+TEST(Builder, ReservedClassIndexesKeepTheirOrderWhereverTheRecordsGo) {
+  ImageBuilder b;
+  CodeLabel handler = b.NewCodeLabel();
+  b.BindCode(handler);
+  b.EmitCode({0xC3});
+  uint32_t window = b.ReserveClass();
+  uint32_t main = b.ReserveClass();
+  std::vector<std::pair<std::string, DataLabel>> names = {{"Main", b.NewDataLabel()}, {"Open", b.NewDataLabel()}};
+  for (const auto& [text, label] : names) b.AddStringLiteralAt(label, text);
+  imagekit::ClassDef def;
+  def.name = "Main";
+  def.superclass = int32_t(window);
+  def.eventHandlers = {{"Open", handler, 0}};
+  b.AddClassAt(main, def, &EarlyLiteral, &names);
+  b.AddRuntimeClassAt(window, "Window");
+  b.SetApplicationDescriptor(b.AddApplicationDescriptor());
+  b.SetEntryFunction(handler);
+  Image image = b.Finish();
+  imagekit::DecodedData data = imagekit::DecodeData(image);
+  ASSERT_TRUE(data.problems.empty()) << data.problems[0];
+  ASSERT_EQ(data.classes.size(), 2u);
+  EXPECT_EQ(data.classes[0].name, "Window");
+  EXPECT_EQ(data.classes[1].name, "Main");
+  EXPECT_GT(data.classes[0].offset, data.classes[1].offset) << "index 0 written last";
+  ASSERT_EQ(data.literals.size(), 3u) << "Main and Open once, before the class; Window beside its reference";
+  EXPECT_EQ(data.literals[0].text, "Main");
+  EXPECT_EQ(data.literals[1].text, "Open");
+  EXPECT_LT(data.literals[1].offset, data.classes[1].offset);
+
+  ImageBuilder unfinished;
+  unfinished.ReserveClass();
+  unfinished.SetApplicationDescriptor(unfinished.AddApplicationDescriptor());
+  EXPECT_THROW(unfinished.Finish(), imagekit::ImageError);
+  EXPECT_THROW(unfinished.AddRuntimeClassAt(5, "Window"), imagekit::ImageError);
+}
+
+// Window slots made before the record: code can point at them first.
+TEST(Builder, WindowSlotsMadeBeforeTheirRecordFollowIt) {
+  ImageBuilder b;
+  imagekit::WindowSlots slots = b.NewWindowSlots();
+  b.EmitWord(7);
+  imagekit::WindowDesc desc;
+  b.AddWindowAt(slots, desc);
+  b.SetApplicationDescriptor(b.AddApplicationDescriptor());
+  Image image = b.Finish();
+  uint32_t length = Word(image.data1, 12);
+  EXPECT_EQ(Word(image.data1, 16 + length), 12u) << "the record pointer follows the record";
+  EXPECT_EQ(Word(image.data1, 20 + length), 0u) << "then the implicit-instance variable";
+}
+
+}  // namespace
