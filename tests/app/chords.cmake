@@ -6,4 +6,5 @@ amx_app_test(app_chords_test SOURCES
   chords_recognition_test.cpp
   chords_inversions_test.cpp
   chords_dictation_test.cpp
-  chords_instruments_test.cpp)
+  chords_instruments_test.cpp
+  chords_design_test.cpp)
