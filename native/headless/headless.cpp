@@ -13,6 +13,7 @@
 #include "native/controls/controls.h"
 #include "native/core/input.h"
 #include "native/drawnitems.h"
+#include "native/probe.h"
 #include "native/text/cp1252.h"
 
 namespace native {
@@ -294,6 +295,10 @@ void HeadlessBackend::Run(const ScriptCommand& cmd) {
       break;
     }
     case CommandKind::kExpect: Expect(cmd); break;
+    case CommandKind::kProbe:
+      std::fprintf(out_, "probe %s\n", ProbeText().c_str());
+      std::fflush(out_);
+      break;
     case CommandKind::kEcho:  // marks a place in the output, e.g. between two dumps
       std::fprintf(out_, "%s\n", Cp1252ToUtf8(cmd.text).c_str());
       std::fflush(out_);

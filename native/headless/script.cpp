@@ -157,6 +157,7 @@ std::string ParseCommand(const std::vector<Token>& t, ScriptCommand* cmd) {
   if (name == "release") return noArgs(CommandKind::kRelease);
   if (name == "rclick") return noArgs(CommandKind::kRightClick);
   if (name == "dump") return noArgs(CommandKind::kDump);
+  if (name == "probe") return noArgs(CommandKind::kProbe);
   if (name == "type") return quotedArg(CommandKind::kType, "needs one \"TEXT\"");
   if (name == "close") return quotedArg(CommandKind::kClose, "needs one \"TITLE\"");
   if (name == "expect") return quotedArg(CommandKind::kExpect, "needs one \"SUBSTRING\"");

@@ -11,7 +11,7 @@ namespace native {
 
 enum class CommandKind {
   kMove, kClick, kPress, kRelease, kRightClick, kType, kKey, kMenu, kAnswer, kClose, kIdle,
-  kDump, kExpect, kEcho
+  kDump, kExpect, kEcho, kProbe
 };
 
 struct ScriptCommand {

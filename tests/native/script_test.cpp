@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "native/drawnitems.h"
+#include "native/probe.h"
 #include "native/text/cp1252.h"
 #include "tests/native/native_fixture.h"
 
@@ -42,6 +43,9 @@ const BadLine kBadLines[] = {
     {"idle -1", "idle needs a count of 0 or more"},
     {"idle many", "idle needs a count of 0 or more"},
     {"expect", "expect needs one \"SUBSTRING\""},
+    {"echo", "echo needs one \"TEXT\""},
+    {"echo here", "echo needs one \"TEXT\""},
+    {"probe now", "probe takes no arguments"},
     {"\"dump\"", "a line must start with a command, not a text"},
 };
 
@@ -193,6 +197,18 @@ TEST_F(ScriptRunTest, ExpectChecksTheLastDumpOrMessageBox) {
   RunLoop();
   EXPECT_TRUE(backend.Failed());
   EXPECT_EQ(Err().rfind("test:3: expected \"missing\" in: window \"W\"", 0), 0u) << Err();
+}
+
+std::string ProbeForTest() { return "objects 3 heap 40"; }
+
+TEST_F(ScriptRunTest, EchoAndProbePrintTheirLinesInScriptOrder) {
+  Script("echo \"-- caff\xC3\xA8 --\"\nprobe\n");
+  RunLoop();
+  native::SetProbeSource(&ProbeForTest);
+  Script("probe\n");
+  RunLoop();
+  native::SetProbeSource(nullptr);
+  EXPECT_EQ(Out(), "-- caff\xC3\xA8 --\nprobe \nprobe objects 3 heap 40\n");
 }
 
 TEST(Cp1252, RoundTripsEveryDefinedByteAndReplacesWhatItCannotHold) {
