@@ -328,6 +328,40 @@ TEST_F(Shape, ControlsUsedOnceAreLentAndControlsWrittenAreHeld) {
   EXPECT_EQ(std::count(exit.begin(), exit.end(), "RuntimeControlReference"), 0);
 }
 
+// ---- amxdump --summary ----------------------------------------------------------------------
+
+TEST(ShapeSummary, PrintsTheFiguresOfTheImageAndReportsDamage) {
+  namespace fs = std::filesystem;
+  std::string dir = runprogram::ProcessTempPath("shape", "_summary");
+  fs::remove_all(dir);
+  runprogram::CommandRun compiled = runprogram::RunCommand(
+      std::string(AMXC_BINARY) + " " AMXC_TEST_DIR "/programs/shape.amx --plugin-dir " AMXC_PLUGIN_DIR " -o " + dir +
+      " 2>&1");
+  ASSERT_EQ(compiled.status, 0) << compiled.output;
+  runprogram::CommandRun summary = runprogram::RunCommand(std::string(AMXDUMP_BINARY) + " --summary " + dir);
+  EXPECT_EQ(summary.status, 0) << summary.output;
+  runprogram::Lines lines = runprogram::SplitLines(summary.output);
+  for (const char* line :
+       {"classes 27: kind 1 9, kind 0 18 (10 anonymous)", "kind-1 class 0 \"Window\"", "kind-1 class 2 \"StaticText\"",
+        "kind-1 class 25 \"MenuItem\"", "kind-1 class 26 \"QuitMenuItem\"", "event handlers \"Action\" 7",
+        "event handlers \"MouseEnter\" 3", "event handlers \"MouseExit\" 2", "event handlers \"EnableMenuItems\" 1",
+        "menu handlers 6", "link \"RuntimeControlFetch\" 11", "link \"!GBevelButton!Caption\" 1",
+        "functions 36: object locals 22, string locals 26, catch clauses 0", "windows 8", "project items 2",
+        "menu bar stream 379 bytes", "settings stream 113 bytes", "plug-ins 1"})
+    EXPECT_NE(std::find(lines.begin(), lines.end(), line), lines.end()) << line << "\n" << summary.output;
+  bool relocated = false;
+  for (const std::string& line : lines)
+    relocated = relocated || (line.rfind("relocated words ", 0) == 0 && line.find(": 0x4000 1, ") != std::string::npos &&
+                              line.find(", 0x4600 19") != std::string::npos);
+  EXPECT_TRUE(relocated) << summary.output;
+  // data1 cut short: the relocations run past its end.
+  fs::resize_file(dir + "/data1.dat", 64);
+  runprogram::CommandRun damaged = runprogram::RunCommand(std::string(AMXDUMP_BINARY) + " --summary " + dir);
+  fs::remove_all(dir);
+  EXPECT_EQ(damaged.status, 1);
+  EXPECT_EQ(damaged.output.rfind("damaged: ", 0), 0u) << damaged.output;
+}
+
 // ---- Run headless --------------------------------------------------------------------------
 
 #ifdef AMX_RUNTIME_EXE
