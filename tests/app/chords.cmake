@@ -7,4 +7,5 @@ amx_app_test(app_chords_test SOURCES
   chords_inversions_test.cpp
   chords_dictation_test.cpp
   chords_instruments_test.cpp
-  chords_design_test.cpp)
+  chords_design_test.cpp
+  chords_hovering_test.cpp)
