@@ -53,12 +53,6 @@ inline std::string FieldAt(const std::string& dump, const std::string& title, in
   return "<none>";
 }
 
-// The words sent after the first `skip` words.
-inline std::vector<std::string> After(const std::vector<std::string>& words, size_t skip) {
-  if (skip >= words.size()) return {};
-  return std::vector<std::string>(words.begin() + static_cast<long>(skip), words.end());
-}
-
 // The MIDI words of one channel, in order (the main window's player sits on channel 0).
 inline std::vector<std::string> OnChannel(const std::vector<std::string>& midi, int channel) {
   std::vector<std::string> words;
