@@ -298,6 +298,27 @@ const CleanupCase kCleanups[] = {
 };
 INSTANTIATE_TEST_SUITE_P(Clauses, ArrayCleanup, ::testing::ValuesIn(kCleanups));
 
+// The application menu may carry a name and a caption like any menu; its items are written
+// whether or not an ordinary menu repeats them.
+TEST_F(Layout, TheApplicationMenuKeepsItsNameAndCaption) {
+  amxc::CompiledImage image;
+  std::string errors;
+  ASSERT_TRUE(CompileOnly("MenuBar\n  AppleMenu apple \"\x14\"\n    MenuItem info \"Info\"\n  End AppleMenu\n"
+                          "  Menu \"Altro\"\n    MenuItem info \"Info\"\n  End Menu\nEnd MenuBar\n",
+                          image, &errors))
+      << errors;
+  imagekit::DecodedData data = imagekit::DecodeData(image.image);
+  ASSERT_EQ(data.projectItems.size(), 2u);
+  const auto& menu = data.projectItems[0].menu;
+  ASSERT_EQ(menu.size(), 2u);
+  EXPECT_EQ(menu[0].kind, 1);
+  EXPECT_EQ(menu[0].name, "apple");
+  EXPECT_EQ(menu[0].text, "\x14");
+  ASSERT_EQ(menu[0].children.size(), 1u);
+  EXPECT_EQ(menu[0].children[0].name, "info");
+  EXPECT_EQ(menu[1].children.at(0).name, "info");
+}
+
 TEST_F(Layout, TheEntryFunctionRunsTheApplication) {
   amxc::CompiledImage image;
   std::string errors;

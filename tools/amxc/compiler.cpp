@@ -326,7 +326,8 @@ class Driver {
   // anything in the application menu.
   void CollectMenuItems(const MenuDecl& menu, bool bar, bool apple) {
     for (const MenuDecl& entry : menu.children) {
-      if (bar && entry.kind == MenuDecl::kMenu && !entry.name.empty()) model_.barMenus.insert(Lower(entry.name));
+      if (bar && (entry.kind == MenuDecl::kMenu || entry.kind == MenuDecl::kAppleMenu) && !entry.name.empty())
+        model_.barMenus.insert(Lower(entry.name));
       if (entry.kind == MenuDecl::kItem || (!bar && entry.kind == MenuDecl::kMenu && !entry.name.empty())) {
         if (!apple) model_.madeItems.insert(Lower(entry.name));
         // A name may stand more than once (an item of the application menu repeated in an

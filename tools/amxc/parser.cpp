@@ -328,7 +328,13 @@ class Parser {
       return entry;
     }
     if (AcceptWord("applemenu")) {
+      // Optionally named and captioned like a menu; the runtime shows neither.
       entry.kind = MenuDecl::kAppleMenu;
+      if (Cur().kind == Tok::kName) entry.name = ExpectName("a menu name").text;
+      if (Cur().kind == Tok::kString) {
+        entry.textPos = Cur().pos;
+        entry.text = Next().text;
+      }
       ExpectNewline();
       MenuEntries(entry, "applemenu", "AppleMenu");
       return entry;
