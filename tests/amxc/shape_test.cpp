@@ -328,6 +328,35 @@ TEST_F(Shape, ControlsUsedOnceAreLentAndControlsWrittenAreHeld) {
   EXPECT_EQ(std::count(exit.begin(), exit.end(), "RuntimeControlReference"), 0);
 }
 
+// Module code reaches other windows' controls as handlers do: a radio button read once is
+// lent, a control-array member is held.
+TEST(ShapeModules, ReachControlsOfWindowsAndTheirArrays) {
+  const char* source =
+      "Window fnpn\n  Control rb1 As RadioButton\n  End Control\nEnd Window\n"
+      "Window fns\n  Control pb(3) As PushButton\n  End Control\n  Control eftf As EditField\n  End Control\n"
+      "End Window\n"
+      "Module Instruments\n  Sub Apply(player As NotePlayer)\n    If fnpn.rb1.Value Then player.Instrument = 1\n"
+      "    fns.pb(3).Caption = fns.eftf.Text\n  End Sub\nEnd Module\n";
+  amxc::SourceSet sources;
+  amxc::Diagnostics diags(sources);
+  amxc::CompiledImage image;
+  ASSERT_TRUE(amxc::CompileSource(sources, sources.Add("m.amx", source), diags, image))
+      << (diags.Messages().empty() ? "" : diags.Messages()[0]);
+  std::map<uint32_t, std::string> linked;
+  for (const imagekit::LinkRecord& r : imagekit::DecodeLinkRecords(image.image))
+    for (uint32_t site : r.sites) linked[site] = r.name;
+  std::vector<std::string> calls;
+  const imagekit::Bytes& code = image.image.code1;
+  for (uint32_t at = image.functions.at("instruments.apply"); !(code[at] == 0xC9 && code[at + 1] == 0xC3); ++at) {
+    auto it = linked.find(at + 1);
+    if (code[at] == 0xE8 && it != linked.end() && it->second.rfind("Runtime", 0) == 0 &&
+        it->second.find("Control") != std::string::npos)
+      calls.push_back(it->second);
+  }
+  EXPECT_EQ(calls, (std::vector<std::string>{"RuntimeControlFetch", "RuntimeControlArrayItemReference",
+                                             "RuntimeControlFetch"}));
+}
+
 // ---- amxdump --summary ----------------------------------------------------------------------
 
 TEST(ShapeSummary, PrintsTheFiguresOfTheImageAndReportsDamage) {

@@ -14,6 +14,7 @@ DataLabel ImageBuilder::AddStringLiteral(std::string_view text) {
 
 void ImageBuilder::AddStringLiteralAt(DataLabel record, std::string_view text) {
   if (text.size() > 255) throw ImageError("string literal longer than 255 bytes");
+  AlignData(4);  // a record that ends unaligned (a window's slot pair) may come before
   DataLabel lengthByte = NewDataLabel();
   BindData(lengthByte);
   data1_.push_back(uint8_t(text.size()));
