@@ -20,10 +20,12 @@ void DropFocusOf(RuntimeViewWindow* view, ControlObject* control) {
   if (view->focusPane == pane) view->focusPane = nullptr;
 }
 
-// Step 2: the controls' Close events in dictionary order, then the window's.
+// Step 2: the controls' Close events in dictionary order, then the window's. A handler that
+// closes the window again tears it down and frees the dictionary's entries, so the next
+// entry is read only while the window stands.
 void RaiseClosingEvents(RuntimeViewWindow* view, WindowObject* window) {
   for (StringMapEntry* e = window->controls ? window->controls->First() : nullptr;
-       e != nullptr && !view->torndown; e = e->orderNext) {
+       e != nullptr; e = view->torndown ? nullptr : e->orderNext) {
     auto* object = static_cast<ObjectHeader*>(e->value);
     if (!IsControlObject(object)) continue;
     DropFocusOf(view, AsControl(object));

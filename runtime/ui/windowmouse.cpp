@@ -28,10 +28,13 @@ bool PaneTakesPoint(const Pane* pane, int32_t x, int32_t y) {
 
 void ResetCursor() { SetCursor(LoadCursorA(nullptr, IDC_ARROW)); }
 
+// Every loop over the controls below reads the next dictionary entry only while the window
+// is not closing: a handler that closes its own window frees the entries under the loop.
+
 // Step 1 of a move: every control the pointer has left.
 void RaiseExits(RuntimeViewWindow* view, WindowObject* window, int32_t x, int32_t y) {
-  for (StringMapEntry* e = window->controls->First(); e != nullptr && !view->closing;
-       e = e->orderNext) {
+  for (StringMapEntry* e = window->controls->First(); e != nullptr;
+       e = view->closing ? nullptr : e->orderNext) {
     auto* object = static_cast<ObjectHeader*>(e->value);
     if (!IsControlObject(object)) continue;
     ControlObject* control = AsControl(object);
@@ -45,8 +48,8 @@ void RaiseExits(RuntimeViewWindow* view, WindowObject* window, int32_t x, int32_
 
 // Step 2: entering and moving over controls, coordinates relative to each control.
 void RaiseEntersAndMoves(RuntimeViewWindow* view, WindowObject* window, int32_t x, int32_t y) {
-  for (StringMapEntry* e = window->controls->First(); e != nullptr && !view->closing;
-       e = e->orderNext) {
+  for (StringMapEntry* e = window->controls->First(); e != nullptr;
+       e = view->closing ? nullptr : e->orderNext) {
     auto* object = static_cast<ObjectHeader*>(e->value);
     if (!IsControlObject(object)) continue;
     ControlObject* control = AsControl(object);
@@ -96,7 +99,7 @@ void LeaveTracked() {
 
 bool RuntimeViewWindow::MouseDown(int32_t x, int32_t y, int32_t modifiers) {
   Hold();
-  for (Pane* pane = panes; pane != nullptr && !closing; pane = pane->next) {
+  for (Pane* pane = panes; pane != nullptr; pane = closing ? nullptr : pane->next) {
     if (PaneTakesPoint(pane, x, y) && pane->MouseDown(x, y, modifiers)) {
       Release();
       return true;
@@ -151,7 +154,7 @@ void RuntimeViewWindow::MouseLeft() {
   Hold();
   WindowObject* window = window_;
   for (StringMapEntry* e = window->controls ? window->controls->First() : nullptr;
-       e != nullptr && !closing; e = e->orderNext) {
+       e != nullptr; e = closing ? nullptr : e->orderNext) {
     auto* object = static_cast<ObjectHeader*>(e->value);
     if (!IsControlObject(object) || !AsControl(object)->mouseInside) continue;
     AsControl(object)->mouseInside = 0;

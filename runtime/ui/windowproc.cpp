@@ -1,8 +1,8 @@
 // The "KTWindow" procedure: records the message, forwards child notifications to the
 // child's pane and menu commands to the menu layer, then turns moves, sizes, activation,
-// painting, closing and mouse presses into window events. Registers "KTWindow" and
-// "KT_Pane". Entry points: TopLevelWindowProc, RegisterWindowClasses, Resized, Moved,
-// Activate, Deactivate, ClampSizing.
+// painting, closing (also of a native window destroyed with its owner) and mouse presses
+// into window events. Registers "KTWindow" and "KT_Pane". Entry points: TopLevelWindowProc,
+// RegisterWindowClasses, Resized, Moved, Activate, Deactivate, ClampSizing.
 #include "runtime/objects/builtinclasses.h"
 #include "runtime/startup/appevents.h"
 #include "runtime/startup/hooks.h"
@@ -144,6 +144,13 @@ void ButtonUp(LPARAM lParam) {
   if (capture != nullptr) capture->MouseUp(X(lParam), Y(lParam));
 }
 
+// The native window went away without our closing (an owner destroyed with it, or the native
+// layer taking it down): the window closes now, without CancelClose, so that it no longer
+// counts as open.
+void NativeWindowDestroyed(RuntimeViewWindow* view, HWND hwnd) {
+  if (view->hwnd == hwnd && !view->torndown) CloseNow(view);
+}
+
 LRESULT Dispatch(RuntimeViewWindow* view, UINT message, WPARAM wParam, LPARAM lParam) {
   HWND hwnd = view->hwnd;
   switch (message) {
@@ -161,6 +168,7 @@ LRESULT Dispatch(RuntimeViewWindow* view, UINT message, WPARAM wParam, LPARAM lP
     case WM_PAINT: PaintMessage(view); return 0;
     case WM_ERASEBKGND: return EraseBackground(view, reinterpret_cast<HDC>(wParam));
     case WM_CLOSE: RequestClose(view); return 0;
+    case WM_DESTROY: NativeWindowDestroyed(view, hwnd); return 0;
     case WM_ACTIVATEAPP: ApplicationActivation(wParam != 0); return 0;
     case WM_SETCURSOR:
       if (LOWORD(lParam) != HTCLIENT) break;
@@ -212,9 +220,14 @@ bool Listed(RuntimeViewWindow* view, Pane* pane) {
   return false;
 }
 
+// A pane's handler may close the window, which frees the panes: the next one is read only
+// while the window is not closing.
 void TellPanes(RuntimeViewWindow* view, int32_t code) {
-  for (Pane* p = view->panes; p != nullptr && !view->closing; p = p->next) p->ChangeState(code);
+  for (Pane* p = view->panes; p != nullptr; p = view->closing ? nullptr : p->next) {
+    p->ChangeState(code);
+  }
 }
+
 
 }  // namespace
 
@@ -259,7 +272,14 @@ void Moved(RuntimeViewWindow* view) {
   WindowObject* window = view->Window();
   if (window == nullptr) return;
   window->bounds = NativeClientBounds(view->hwnd);
-  window->lastBounds = window->bounds;
+  // lastBounds follows the move but keeps the size of the last resize: a drag of the left or
+  // top edge and full screen report the move before the size, and Resized measures the
+  // change of size from lastBounds.
+  const Rect16& now = window->bounds;
+  int32_t width = window->lastBounds.Width();
+  int32_t height = window->lastBounds.Height();
+  window->lastBounds = Rect16{now.top, now.left, static_cast<int16_t>(now.top + height),
+                              static_cast<int16_t>(now.left + width)};
   RaiseEvent(&window->header, AMX_BUILTIN_EVENT(Window, Moved));
 }
 
@@ -272,8 +292,10 @@ void Resized(RuntimeViewWindow* view) {
   int32_t dw = now.Width() - window->lastBounds.Width();
   int32_t dh = now.Height() - window->lastBounds.Height();
   window->lastBounds = window->bounds = now;
+  // A pane moved may run a handler that closes the window and frees the dictionary's
+  // entries: the next entry is read only while the window is not closing.
   for (StringMapEntry* e = window->controls ? window->controls->First() : nullptr;
-       e != nullptr && !view->closing; e = e->orderNext) {
+       e != nullptr; e = view->closing ? nullptr : e->orderNext) {
     auto* object = static_cast<ObjectHeader*>(e->value);
     if (!IsControlObject(object)) continue;
     ControlObject* control = AsControl(object);

@@ -34,6 +34,18 @@ Rect16 ScreenFor(const Rect16&) {
 
 }  // namespace
 
+void ApplyBoundsToNative(RuntimeViewWindow* view, WindowObject* window);
+
+namespace {
+
+// Covers the screen without touching restoreBounds (a full-screen window shown again).
+void CoverScreen(RuntimeViewWindow* view, WindowObject* window) {
+  window->bounds = ScreenFor(window->bounds);
+  ApplyBoundsToNative(view, window);
+}
+
+}  // namespace
+
 Rect16 NativeClientBounds(HWND hwnd) {
   RECT client = {};
   GetClientRect(hwnd, &client);
@@ -61,8 +73,7 @@ void ApplyBackColor(RuntimeViewWindow* view, int32_t rgb) {
 
 void EnterFullScreen(RuntimeViewWindow* view, WindowObject* window) {
   window->restoreBounds = window->bounds;
-  window->bounds = ScreenFor(window->bounds);
-  ApplyBoundsToNative(view, window);
+  CoverScreen(view, window);
 }
 
 void LeaveFullScreen(RuntimeViewWindow* view, WindowObject* window) {
@@ -78,7 +89,8 @@ void ShowWindowObject(WindowObject* window) {
   view->Hold();
   ShowWindow(view->hwnd, SW_SHOWNORMAL);
   if (view->hwnd != nullptr) BringWindowToTop(view->hwnd);
-  if (!view->closing && window->fullScreen) EnterFullScreen(view, window);
+  // Re-applied, not entered again: restoreBounds keeps the bounds from before full screen.
+  if (!view->closing && window->fullScreen) CoverScreen(view, window);
   view->Release();
 }
 

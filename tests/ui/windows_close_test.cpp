@@ -1,6 +1,8 @@
 // Closing windows: CancelClose, the order of the closing events, closing from inside a
-// handler, what is left of the window and its controls afterwards, and the window list the
+// handler (also in the middle of a loop over the controls), owned windows closing with their
+// owner, what is left of the window and its controls afterwards, and the window list the
 // main loop and the quitting procedure walk.
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -9,6 +11,8 @@
 #include "runtime/objects/objects.h"
 #include "runtime/objects/strings.h"
 #include "runtime/startup/hooks.h"
+#include "runtime/startup/runloop.h"
+#include "runtime/startup/runstate.h"
 #include "runtime/ui/windowlayer.h"
 #include "tests/ui/windows_fixture.h"
 
@@ -122,6 +126,85 @@ TEST_F(WindowCloseTest, AMouseHandlerMayCloseItsOwnWindow) {
                        "ctl:Close pb$1", "ctl:Close pb$2", "Close"}))
       << "no MouseMove follows once the window is closing";
   EXPECT_EQ(AsWindow(window)->native, nullptr);
+}
+
+// A handler closes its own window in the middle of a loop over the controls, then goes on
+// making texts, which take the blocks the closing freed (the dictionary's entries among
+// them): the loop stops where the window closed instead of following a freed entry.
+enum class Trigger { kClose, kMoveOntoPb1, kMoveFromAToPb1, kLeaveFromA };
+
+struct MidLoopCase {
+  const char* loop;
+  Trigger trigger;
+  const char* closeOn;
+  Log expected;
+};
+
+TEST_F(WindowCloseTest, AHandlerClosingItsWindowMidLoopEndsTheLoop) {
+  const Log closing = {"CancelClose", "ctl:Close a", "ctl:Close pb$1", "ctl:Close pb$2",
+                       "Close"};
+  auto then = [&closing](Log head) {
+    head.insert(head.end(), closing.begin(), closing.end());
+    return head;
+  };
+  const MidLoopCase cases[] = {
+      {"the closing events", Trigger::kClose, "ctl:Close a",
+       {"CancelClose", "ctl:Close a", "CancelClose"}},
+      {"enter and move", Trigger::kMoveOntoPb1, "ctl:MouseMove 10 5 pb$1",
+       then({"MouseEnter", "ctl:MouseEnter pb$1", "ctl:MouseMove 10 5 pb$1"})},
+      {"exit", Trigger::kMoveFromAToPb1, "ctl:MouseExit a", then({"ctl:MouseExit a"})},
+      {"leaving the window", Trigger::kLeaveFromA, "ctl:MouseExit a",
+       then({"ctl:MouseExit a"})},
+  };
+  for (const auto& c : cases) {
+    ObjectHeader* window = ThreeControls();
+    ASSERT_NE(window, nullptr) << c.loop;
+    if (c.trigger == Trigger::kMoveFromAToPb1 || c.trigger == Trigger::kLeaveFromA) {
+      MoveTo(window, 10, 5);
+      gLog.clear();
+    }
+    gBehave.closeOn = c.closeOn;
+    gBehave.textsAfterClose = 64;
+    switch (c.trigger) {
+      case Trigger::kClose: RuntimeCloseWindow(window); break;
+      case Trigger::kMoveOntoPb1:
+      case Trigger::kMoveFromAToPb1: MoveTo(window, 10, 35); break;
+      case Trigger::kLeaveFromA:
+        SetCursorPos(1000, 700);  // nothing there
+        Pump();
+        break;
+    }
+    gBehave.closeOn.clear();
+    EXPECT_EQ(gLog, c.expected) << c.loop;
+    EXPECT_EQ(AsWindow(window)->native, nullptr) << c.loop;
+    EXPECT_EQ(windows::OpenWindowCount(), 0) << c.loop;
+    gLog.clear();
+  }
+}
+
+// Owned windows (modal and movable modal) are destroyed with the window that owns them:
+// they close with it, raising their own Close without asking, and count as open no more, so
+// the loop's "no window open" test ends the run.
+TEST_F(WindowCloseTest, OwnedWindowsCloseWithTheirOwner) {
+  for (const char* frame : {"1", "2"}) {
+    ObjectHeader* owner = Create(Desc(kPlainWindowClass, WindowPairs(300, 200)));
+    ObjectHeader* owned = Create(Desc(kWindowClass, WindowPairs(200, 100, {{"Frame", frame}})));
+    ASSERT_NE(owned, nullptr) << frame;
+    Pump();
+    ASSERT_EQ(GetWindow(Hwnd(owned), GW_OWNER), Hwnd(owner)) << frame;
+    gLog.clear();
+    RuntimeCloseWindow(owner);
+    EXPECT_EQ(std::count(gLog.begin(), gLog.end(), "Close"), 1) << frame;
+    EXPECT_EQ(std::count(gLog.begin(), gLog.end(), "CancelClose"), 0) << frame;
+    EXPECT_EQ(AsWindow(owned)->native, nullptr) << frame;
+    EXPECT_EQ(FirstViewWindow(), nullptr) << frame;
+    EXPECT_EQ(windows::OpenWindowCount(), 0) << frame;
+    EXPECT_EQ(windows::FirstVisibleModal(), nullptr) << frame << ": it left the modal stack";
+    ResetRunState();
+    RunLoopIteration();
+    EXPECT_TRUE(CurrentRun().quit) << frame << ": no window is open, the run ends";
+    ResetRunState();
+  }
 }
 
 TEST_F(WindowCloseTest, ClosedWindowsStillAnswerTheirAccessors) {

@@ -30,6 +30,8 @@ Behaviour gBehave;
 
 namespace {
 
+std::vector<StringRecord*> gKeptTexts;  // made by handlers after closing (textsAfterClose)
+
 std::string Name(ObjectHeader* control) {
   ControlObject* c = AsControl(control);
   std::string name(StringView(c->name));
@@ -40,7 +42,11 @@ std::string Name(ObjectHeader* control) {
 // Logs the line; the Behaviour may then close the window of the receiver.
 void Log(const std::string& line, ObjectHeader* window) {
   gLog.push_back(line);
-  if (!gBehave.closeOn.empty() && line == gBehave.closeOn) RuntimeCloseWindow(window);
+  if (gBehave.closeOn.empty() || line != gBehave.closeOn) return;
+  RuntimeCloseWindow(window);
+  for (int i = 0; i < gBehave.textsAfterClose; ++i) {
+    gKeptTexts.push_back(MakeStringFromC("ZZZZZZZZZZZZZZZZZZZZZZZZZZ"));
+  }
 }
 
 void LogWindow(ObjectHeader* o, const std::string& line) { Log(line, o); }
@@ -151,6 +157,11 @@ imagekit::Image BuildClassImage() {
   b.AddClass(Subclass(92, "PlainCtl", 2));                              // 5
   b.AddRuntimeClass("PushButton");                                      // 6
   b.AddClass(Subclass(120, "TestBtn", 6));                              // 7
+  b.AddClass(Subclass(24, "TestPic", -1));                              // 8
+  const uint32_t picture[] = {1, 77, 0};  // kind 1 (picture), resource 77
+  imagekit::Bytes item(sizeof picture);
+  std::memcpy(item.data(), picture, sizeof picture);
+  b.AddRawProjectItem(item);                                            // item 1
   imagekit::CodeLabel entry = b.NewCodeLabel();
   b.BindCode(entry);
   b.EmitCode({0xC3});  // ret
@@ -214,6 +225,8 @@ void WindowsTest::SetUp() {
 
 void WindowsTest::TearDown() {
   gBehave = Behaviour{};
+  for (StringRecord* text : gKeptTexts) UnlockString(text);
+  gKeptTexts.clear();
   while (RuntimeViewWindow* view = FirstViewWindow()) windows::CloseNow(view);
   for (ObjectHeader* window : created_) UnlockObject(window);
   created_.clear();
@@ -320,6 +333,23 @@ HWND WindowsTest::Hwnd(ObjectHeader* window) {
 
 std::string WindowsTest::Out() {
   return screen_.Out();
+}
+
+namespace {
+ObjectHeader* MakePicture(const DataBlock&, const ProjectItem&) {
+  return MakeObject(ImageClass(kPictureClass));
+}
+}  // namespace
+
+void WindowsTest::LoadProjectPictures() {
+  DataBlock block = DataBlock::Relocated(gLoaded->data1, gLoaded->data1Size);
+  uint32_t descriptor = 0;
+  std::string error;
+  ASSERT_TRUE(block.OffsetOfAddress(gLoaded->Descriptor(), descriptor));
+  SetProjectObjectMaker(1, MakePicture);
+  bool loaded = LoadProjectItems(block, descriptor, &error);
+  SetProjectObjectMaker(1, nullptr);
+  ASSERT_TRUE(loaded) << error;
 }
 
 }  // namespace windows_test

@@ -31,7 +31,10 @@ constexpr int32_t kControlClass = 3;      // "TestCtl": CreatePane makes a TestP
 constexpr int32_t kPlainWindowClass = 4;  // "PlainWin": no handlers
 constexpr int32_t kPlainControlClass = 5; // "PlainCtl": no pane
 constexpr int32_t kButtonClass = 7;       // "TestBtn": a PushButton whose Action logs
-constexpr int32_t kClassCount = 8;
+constexpr int32_t kPictureClass = 8;      // "TestPic": what project item 1 makes
+constexpr int32_t kClassCount = 9;
+// Project item 1 of the test image is a picture (kind 1); LoadProjectPictures makes it.
+constexpr int32_t kPictureItem = 1;
 
 // What the handlers saw, in order: "Open", "MouseMove 5 7", "ctl:MouseEnter b", ...
 extern std::vector<std::string> gLog;
@@ -44,6 +47,9 @@ struct Behaviour {
   bool logPaint = false;        // Paint is logged only when a test looks at it
   ObjectHeader** watch = nullptr;  // Open logs whether this variable holds the window
   std::string closeOn;          // an event ("Open", "ctl:Close a", ...) that closes its window
+  // After closing, the handler goes on making this many texts of 26 characters (kept until
+  // the test ends), as handlers do: they take the blocks the closing freed.
+  int textsAfterClose = 0;
 };
 extern Behaviour gBehave;
 
@@ -94,6 +100,8 @@ class WindowsTest : public ::testing::Test {
   static HWND Hwnd(ObjectHeader* window);
   // Everything the headless backend printed (message boxes, dumps).
   std::string Out();
+  // Makes the project items of the test image (item 1 a TestPic object), as start-up does.
+  static void LoadProjectPictures();
 
   std::vector<ObjectHeader*> created_;
   std::vector<std::vector<uint8_t>> records_;

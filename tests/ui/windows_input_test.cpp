@@ -1,6 +1,7 @@
 // Window messages and input: the mouse tracker with the controls' enter, exit and move
-// events, presses and the mouse capture, leaving the window, resizing with locked controls,
-// size limits, moving, activation, painting and keys.
+// events, presses and the mouse capture, leaving the window, resizing with locked controls
+// (also when the window moves as it resizes), size limits, moving, activation, painting and
+// keys.
 #include <string>
 #include <vector>
 
@@ -180,6 +181,60 @@ TEST_F(WindowInputTest, ResizingMovesAndStretchesLockedControls) {
     EXPECT_EQ(windowPosGetter(window, 2), 350) << c.name;
     EXPECT_EQ(AsWindow(window)->lastBounds, AsWindow(window)->bounds) << c.name;
     EXPECT_EQ(gLog, (Log{"Resized"})) << c.name;
+    RuntimeCloseWindow(window);
+  }
+}
+
+// A drag of the left or top edge, and full screen, move the window as they resize it: the
+// native layer reports the move first, and the locked controls still follow the new size.
+enum class Change { kDrag, kEnterFullScreen, kLeaveFullScreen };
+
+struct MovingResizeCase {
+  const char* name;
+  Change change;
+  int dLeft, dTop;  // the client rectangle's left and top edges move by these; right and
+                    // bottom stay
+  int dw, dh;       // the resulting change of size
+};
+
+TEST_F(WindowInputTest, ResizingThatAlsoMovesTheWindowMovesLockedControls) {
+  const MovingResizeCase cases[] = {
+      {"left edge dragged out", Change::kDrag, -50, 0, 50, 0},
+      {"left edge dragged in", Change::kDrag, 30, 0, -30, 0},
+      {"top edge dragged out", Change::kDrag, 0, -20, 0, 20},
+      {"top-left corner dragged out", Change::kDrag, -50, -20, 50, 20},
+      {"entering full screen", Change::kEnterFullScreen, 0, 0, 1024 - 300, 768 - 200},
+      {"leaving full screen", Change::kLeaveFullScreen, 0, 0, 0, 0},
+  };
+  const Pairs followsBoth = {{"LockLeft", "False"}, {"LockRight", "True"},
+                             {"LockTop", "False"}, {"LockBottom", "True"}};
+  const Rect16 start{10, 10, 30, 50};
+  for (const auto& c : cases) {
+    imagekit::WindowDesc desc = Desc(kWindowClass, WindowPairs(300, 200));
+    desc.controls.push_back(Control("c", kNotInArray, start, followsBoth));
+    ObjectHeader* window = Create(desc);
+    ASSERT_NE(window, nullptr) << c.name;
+    Pump();
+    WindowObject* w = AsWindow(window);
+    if (c.change == Change::kLeaveFullScreen) windowFullScreenSetter(window, 90, 1);
+    gLog.clear();
+    if (c.change == Change::kDrag) {
+      RECT client = {w->bounds.left + c.dLeft, w->bounds.top + c.dTop, w->bounds.right,
+                     w->bounds.bottom};
+      native::UserMovedWindow(Hwnd(window), client, true);
+      Pump();
+    } else {
+      windowFullScreenSetter(window, 90, c.change == Change::kEnterFullScreen ? 1 : 0);
+    }
+    ObjectHeader* control = ControlNamed(window, "c");
+    const Rect16 expected{static_cast<int16_t>(start.top + c.dh),
+                          static_cast<int16_t>(start.left + c.dw),
+                          static_cast<int16_t>(start.bottom + c.dh),
+                          static_cast<int16_t>(start.right + c.dw)};
+    EXPECT_EQ(AsControl(control)->bounds, expected) << c.name;
+    EXPECT_EQ(PaneOf(control)->bounds, expected) << c.name << ": the pane follows";
+    EXPECT_EQ(w->lastBounds, w->bounds) << c.name;
+    EXPECT_EQ(gLog, (Log{"Moved", "Resized"})) << c.name;
     RuntimeCloseWindow(window);
   }
 }

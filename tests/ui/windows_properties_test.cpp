@@ -1,5 +1,5 @@
-// The Window properties (stored first, the native window updated while it exists), the
-// property application from text, the main window and the modal stack, and the forwarding
+// The Window properties (stored first, the native window updated while it exists; full
+// screen shown again), the property application from text, the main window and the modal stack, and the forwarding
 // of child notifications to the child's pane.
 #include <string>
 #include <vector>
@@ -126,6 +126,40 @@ TEST_F(WindowPropertiesTest, FullScreenComesAndGoesOnlyOnChange) {
   EXPECT_EQ(w->restoreBounds, normal) << "setting it again changes nothing";
   windowFullScreenSetter(window, 90, 0);
   EXPECT_EQ(w->bounds, normal);
+}
+
+// Showing a full-screen window covers the screen again but keeps the bounds it came from:
+// leaving full screen afterwards brings the window back to them.
+struct ShownAgainCase {
+  const char* name;
+  bool describedFullScreen;  // FullScreen True in the description, else set on the live window
+  int shows;
+};
+
+TEST_F(WindowPropertiesTest, ShowingAFullScreenWindowKeepsTheBoundsToGoBackTo) {
+  const ShownAgainCase cases[] = {
+      {"set live, shown once", false, 1},
+      {"set live, shown twice", false, 2},
+      {"described, shown once", true, 1},
+  };
+  const Rect16 screen{0, 0, 768, 1024};
+  for (const auto& c : cases) {
+    ObjectHeader* window = Plain({{"FullScreen", c.describedFullScreen ? "True" : "False"}});
+    ASSERT_NE(window, nullptr) << c.name;
+    WindowObject* w = AsWindow(window);
+    const Rect16 normal{50, 10, 250, 310};  // Frame 0 without a Placement: default 4
+    if (!c.describedFullScreen) {
+      EXPECT_EQ(w->bounds, normal) << c.name;
+      windowFullScreenSetter(window, 90, 1);
+    }
+    for (int i = 0; i < c.shows; ++i) RuntimeShowWindow(window);
+    EXPECT_EQ(w->bounds, screen) << c.name << ": still covering the screen";
+    EXPECT_EQ(w->restoreBounds, normal) << c.name;
+    windowFullScreenSetter(window, 90, 0);
+    EXPECT_EQ(w->bounds, normal) << c.name;
+    EXPECT_EQ(windows::NativeClientBounds(Hwnd(window)), normal) << c.name;
+    RuntimeCloseWindow(window);
+  }
 }
 
 TEST_F(WindowPropertiesTest, ReadOnlyPropertiesAnswerFromTheWindow) {
