@@ -37,35 +37,81 @@ UINT CopyOut(const std::string& text, LPSTR buffer, UINT size) {
   return static_cast<UINT>(text.size());
 }
 
-// Creates every missing component of path with mode 0700; refuses a directory that belongs
-// to someone else or that others may write to.
-bool MakePrivateDirectory(const std::string& path) {
-  for (size_t slash = 1; slash <= path.size(); ++slash) {
-    if (slash != path.size() && path[slash] != '/') continue;
-    std::string part = path.substr(0, slash);
-    if (mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) return false;
-  }
-  struct stat st {};
-  if (stat(path.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return false;
-  return st.st_uid == getuid() && (st.st_mode & 022) == 0;
+// A folder the user alone controls: a directory, owned by the user, that neither group nor
+// others may write to (whoever may write to a folder may replace what lies below it).
+bool IsPrivateFolder(const struct stat& st) {
+  return S_ISDIR(st.st_mode) && st.st_uid == geteuid() && (st.st_mode & 022) == 0;
 }
 
-std::string BaseDirectory(const char* xdgVariable, const char* homeSuffix) {
+// Makes the folder when it is missing; false when it cannot be made.
+bool MakeFolder(const std::string& path) {
+  return mkdir(path.c_str(), 0700) == 0 || errno == EEXIST;
+}
+
+// The base folder, with every missing folder above it made on the way; the base may be
+// reached through a link (a home directory often is), the folder it names must be private.
+bool PrivateBase(const std::string& base) {
+  if (base.size() < 2 || base[0] != '/') return false;
+  for (size_t slash = base.find('/', 1); slash != std::string::npos;
+       slash = base.find('/', slash + 1)) {
+    MakeFolder(base.substr(0, slash));  // an existing or unmakeable folder shows below
+  }
+  struct stat st {};
+  return MakeFolder(base) && stat(base.c_str(), &st) == 0 && IsPrivateFolder(st);
+}
+
+// base + below, every folder from the base down checked (the ones below the base are never
+// links) and the missing ones made with mode 0700.
+bool MakePrivateDirectory(const std::string& base, const std::string& below) {
+  if (!PrivateBase(base)) return false;
+  std::string path = base;
+  for (size_t from = 0; from < below.size();) {
+    size_t slash = below.find('/', from);
+    if (slash == std::string::npos) slash = below.size();
+    if (slash > from) {
+      path += "/" + below.substr(from, slash - from);
+      struct stat st {};
+      if (!MakeFolder(path) || lstat(path.c_str(), &st) != 0 || !IsPrivateFolder(st)) {
+        return false;
+      }
+    }
+    from = slash + 1;
+  }
+  return true;
+}
+
+// Without a home a fresh folder of our own under /tmp, made once per process: a predictable
+// name could have been made first by another user. "" when none can be made.
+const std::string& FallbackBase() {
+  static const std::string base = [] {
+    char pattern[] = "/tmp/armonix-XXXXXX";
+    return mkdtemp(pattern) != nullptr ? std::string(pattern) : std::string();
+  }();
+  return base;
+}
+
+struct PrivatePlace {
+  std::string base;   // "" when there is none
+  std::string below;  // folders under the base, each after a "/"
+};
+
+PrivatePlace BaseDirectory(const char* xdgVariable, const char* homeSuffix) {
   const char* xdg = std::getenv(xdgVariable);
-  if (xdg && xdg[0] == '/') return xdg;
+  if (xdg && xdg[0] == '/') return {xdg, ""};
   const char* home = std::getenv("HOME");
-  if (home && home[0] == '/') return std::string(home) + homeSuffix;
-  return "/tmp/armonix-" + std::to_string(getuid());
+  if (home && home[0] == '/') return {home, homeSuffix};
+  return {FallbackBase(), ""};
 }
 
 UINT PrivateDirectory(const char* xdgVariable, const char* homeSuffix, const char* leaf,
                       LPSTR buffer, UINT size) {
-  std::string path = BaseDirectory(xdgVariable, homeSuffix) + "/armonix" + leaf;
-  if (!MakePrivateDirectory(path)) {
+  PrivatePlace place = BaseDirectory(xdgVariable, homeSuffix);
+  std::string below = place.below + "/armonix" + leaf;
+  if (place.base.empty() || !MakePrivateDirectory(place.base, below)) {
     State().lastError = ERROR_FILE_NOT_FOUND;
     return 0;
   }
-  return CopyOut(path, buffer, size);
+  return CopyOut(place.base + below, buffer, size);
 }
 
 }  // namespace

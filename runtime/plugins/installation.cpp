@@ -1,6 +1,7 @@
 // Recording and installing carried plug-ins. Files are written beside their final name and
 // renamed over it, so a library that is already mapped is never truncated under the loader
-// and a failed write never leaves a partial library behind.
+// and a failed write never leaves a partial library behind; the file is opened once, checked
+// through that descriptor and loaded through it, so no other file can take its place.
 #include "runtime/plugins/installation.h"
 
 #include <fcntl.h>
@@ -8,9 +9,12 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <set>
+#include <string>
+#include <vector>
 
 #include "native/win32.h"
 #include "runtime/entries/entries.h"
@@ -82,22 +86,75 @@ bool WriteAll(int fd, const uint8_t* bytes, uint32_t length) {
   return true;
 }
 
-// Creates dir\name with the library's bytes, replacing any file there.
-bool WriteLibrary(const std::string& path, const CarriedPlugin& plugin) {
-  std::string target = UnixPath(path);
-  std::string temporary = target + ".XXXXXX";
-  int fd = mkstemp(temporary.data());
-  if (fd < 0) return false;
-  bool written = WriteAll(fd, plugin.bytes, plugin.length) && fchmod(fd, 0755) == 0;
-  written = close(fd) == 0 && written;
-  if (written && rename(temporary.c_str(), target.c_str()) == 0) return true;
-  unlink(temporary.c_str());
-  return false;
+bool ReadAllAt(int fd, uint8_t* bytes, uint32_t length) {
+  for (off_t at = 0; length > 0;) {
+    ssize_t n = pread(fd, bytes, length, at);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    bytes += n;
+    at += n;
+    length -= static_cast<uint32_t>(n);
+  }
+  return true;
 }
 
-bool FileExists(const std::string& path) {
+// A regular file of ours (or the system's) that neither group nor others may change.
+bool IsTrustedFile(int fd) {
   struct stat st {};
-  return stat(UnixPath(path).c_str(), &st) == 0 && S_ISREG(st.st_mode);
+  return fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && (st.st_mode & 022) == 0 &&
+         (st.st_uid == geteuid() || st.st_uid == 0);
+}
+
+// What the descriptor reads back is the library, byte for byte, in a file of our own.
+bool HoldsLibrary(int fd, const CarriedPlugin& plugin) {
+  struct stat st {};
+  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != geteuid() ||
+      (st.st_mode & 022) != 0 || st.st_size != static_cast<off_t>(plugin.length)) {
+    return false;
+  }
+  std::vector<uint8_t> back(plugin.length);
+  return ReadAllAt(fd, back.data(), plugin.length) &&
+         std::equal(back.begin(), back.end(), plugin.bytes);
+}
+
+// Creates dir\name with the library's bytes, replacing any file there; the descriptor the
+// file was written through, or -1.
+int WriteLibrary(const std::string& path, const CarriedPlugin& plugin) {
+  std::string target = UnixPath(path);
+  std::string temporary = target + ".XXXXXX";
+  int fd = mkostemp(temporary.data(), O_CLOEXEC);
+  if (fd < 0) return -1;
+  if (WriteAll(fd, plugin.bytes, plugin.length) && fchmod(fd, 0755) == 0 &&
+      HoldsLibrary(fd, plugin) && rename(temporary.c_str(), target.c_str()) == 0) {
+    return fd;
+  }
+  close(fd);
+  unlink(temporary.c_str());
+  return -1;
+}
+
+// An existing library file, opened once and checked; -1 when there is none to trust.
+int OpenExisting(const std::string& path) {
+  int fd = open(UnixPath(path).c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+  if (fd < 0) return -1;
+  if (IsTrustedFile(fd)) return fd;
+  close(fd);
+  return -1;
+}
+
+enum class Loaded { kNot, kWithoutMain, kRan };
+
+// Loads the library and runs its main routine as the current plug-in, recorded under path.
+Loaded LoadLibraryAs(const std::string& loadName, const std::string& path) {
+  HMODULE library = LoadLibraryA(loadName.c_str());
+  if (library == nullptr) return Loaded::kNot;
+  FARPROC main = GetProcAddress(library, "MAVEPluginMain");
+  if (main == nullptr) return Loaded::kWithoutMain;
+  PluginRecord* record = AddPluginRecord(library, path.c_str());
+  SetCurrentPlugin(record);
+  CallImage1(reinterpret_cast<const void*>(main), reinterpret_cast<uint32_t>(&LookupEntryByName));
+  SetCurrentPlugin(nullptr);
+  return Loaded::kRan;
 }
 
 [[noreturn]] void CannotInstall() {
@@ -137,34 +194,41 @@ std::vector<CarriedPlugin> ReadCarriedList(const void* list) {
   return working;
 }
 
-std::string PlaceLibrary(const CarriedPlugin& plugin) {
+PlacedLibrary OpenPlacedLibrary(const CarriedPlugin& plugin) {
   std::string last;
   for (auto* get : {GetSystemDirectoryA, GetWindowsDirectoryA}) {
     std::string directory = Directory(get);
     if (directory.empty()) continue;
     last = directory + "\\" + plugin.name;
-    if (WriteLibrary(last, plugin)) return last;
+    int fd = WriteLibrary(last, plugin);
+    if (fd >= 0) return {last, fd};
   }
-  return !last.empty() && FileExists(last) ? last : std::string();
+  int fd = last.empty() ? -1 : OpenExisting(last);
+  return fd >= 0 ? PlacedLibrary{last, fd} : PlacedLibrary{};
 }
 
-bool LoadPlugin(const std::string& path) {
-  HMODULE library = LoadLibraryA(path.c_str());
-  if (library == nullptr) return false;
-  FARPROC main = GetProcAddress(library, "MAVEPluginMain");
-  if (main == nullptr) return false;
-  PluginRecord* record = AddPluginRecord(library, path.c_str());
-  SetCurrentPlugin(record);
-  CallImage1(reinterpret_cast<const void*>(main), reinterpret_cast<uint32_t>(&LookupEntryByName));
-  SetCurrentPlugin(nullptr);
-  return true;
+std::string PlaceLibrary(const CarriedPlugin& plugin) {
+  PlacedLibrary placed = OpenPlacedLibrary(plugin);
+  if (placed.fd >= 0) close(placed.fd);
+  return placed.path;
 }
+
+bool LoadPlacedLibrary(const PlacedLibrary& placed) {
+  if (placed.fd < 0) return false;
+  // The descriptor stays open while the library is loaded: the loader knows a library by
+  // the name it was opened with, and a descriptor number still in use names no other file.
+  Loaded loaded = LoadLibraryAs("/proc/self/fd/" + std::to_string(placed.fd), placed.path);
+  if (loaded == Loaded::kNot) close(placed.fd);
+  return loaded == Loaded::kRan;
+}
+
+bool LoadPlugin(const std::string& path) { return LoadLibraryAs(path, path) == Loaded::kRan; }
 
 void InstallCarriedPlugins() {
   for (const CarriedPlugin& plugin : ReadCarriedList(gRecordedList)) {
-    std::string path = PlaceLibrary(plugin);
-    if (path.empty()) CannotInstall();
-    LoadPlugin(path);
+    PlacedLibrary placed = OpenPlacedLibrary(plugin);
+    if (placed.fd < 0) CannotInstall();
+    LoadPlacedLibrary(placed);
   }
   FinishPluginClasses();
 }

@@ -2,7 +2,7 @@
 // the start-up hook); at RuntimeInit step 5 every carried library is written out (system
 // directory, else Windows directory, else an existing file there), loaded, and its
 // "MAVEPluginMain" called with the entry lookup; then the plug-in classes are finished.
-// Entry points: InstallCarriedPlugins, ReadCarriedList, WritePluginFile.
+// Entry points: InstallCarriedPlugins, ReadCarriedList, OpenPlacedLibrary.
 #pragma once
 #include <cstdint>
 #include <string>
@@ -20,12 +20,24 @@ struct CarriedPlugin {
 // debug message; a chain that comes back on itself ends where it repeats.
 std::vector<CarriedPlugin> ReadCarriedList(const void* list);
 
-// The path under which the library ends up ("" when it can be neither written nor found):
-// written to dir/name for the first directory that takes it, else an existing file there.
+// A library file opened once: written (or found) and checked through this descriptor, and
+// loaded through it, so the file loaded is the file checked.
+struct PlacedLibrary {
+  std::string path;  // dir\name; "" with fd -1 when the library can be placed nowhere
+  int fd = -1;
+};
+
+// Written to dir\name for the first directory that takes it (and read back), else an existing
+// file there that only its owner (the user or the system) may change.
+PlacedLibrary OpenPlacedLibrary(const CarriedPlugin& plugin);
+// The same, the descriptor closed: the path only ("" when nowhere).
 std::string PlaceLibrary(const CarriedPlugin& plugin);
 
-// Loads the library and runs its main routine as the current plug-in; false when it does not
-// load or has no "MAVEPluginMain" (passed over in silence).
+// Loads the placed library through /proc/self/fd/N and runs its main routine as the current
+// plug-in; false when it does not load or has no "MAVEPluginMain" (passed over in silence).
+// The descriptor stays open while the library stays loaded.
+bool LoadPlacedLibrary(const PlacedLibrary& placed);
+// Loads a library by path the same way (libraries that are not carried: tests, tools).
 bool LoadPlugin(const std::string& path);
 
 // Step 5 of RuntimeInit for the list Win32InstallPlugins recorded.

@@ -1,6 +1,7 @@
 // Writing out and loading carried plug-ins: file placement and length, the working list's
-// order, the fallback to the Windows directory and to an existing file, the permission
-// message, and damaged lists that must neither crash nor write anything.
+// order, the fallback to the Windows directory and to an existing file, private folders
+// checked from the base down (and a fresh one without a home), loading the very file
+// written, the permission message, and damaged lists that must neither crash nor write.
 #include <dlfcn.h>
 #include <grp.h>
 #include <sys/stat.h>
@@ -101,6 +102,141 @@ TEST_F(InstallTest, FallsBackToTheWindowsDirectory) {
   std::string path = WindowsDirectory() + "/tstplug.dll";
   EXPECT_EQ(ReadBytes(path), ReadBytes(AMX_TEST_PLUGIN));
   EXPECT_EQ(MainCalls(path), 1);
+}
+
+// Every folder from the private base down must be the user's alone: a folder that is not
+// (anywhere on the way, not only the last one) is refused, and the library goes to the
+// Windows directory instead.
+struct UnsafeFolderCase {
+  const char* what;
+  const char* folder;  // under the data base; "" is the base itself
+  const char* damage;  // "mode 0777", "mode 0770", "link", "foreign owner"
+};
+
+TEST_F(InstallTest, EveryFolderFromThePrivateBaseDownIsChecked) {
+  const UnsafeFolderCase cases[] = {
+      {"the base open to others", "", "mode 0777"},
+      {"the base open to its group", "", "mode 0770"},
+      {"a folder on the way open to others", "/armonix", "mode 0777"},
+      {"a folder on the way that is a link", "/armonix", "link"},
+      {"a folder on the way of another user", "/armonix", "foreign owner"},
+      {"the last folder open to others", "/armonix/system", "mode 0777"},
+  };
+  CarriedListBuilder list;
+  list.Add("tstplug.dll", ReadBytes(AMX_TEST_PLUGIN));
+  std::vector<CarriedPlugin> working = ReadCarriedList(list.Build());
+  ASSERT_EQ(working.size(), 1u);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::string damage = c.damage;
+    if (damage == "foreign owner" && getuid() != 0) continue;  // only root can give it away
+    std::string data = base_ + "/data-" + std::to_string(&c - cases);
+    setenv("XDG_DATA_HOME", data.c_str(), 1);
+    ASSERT_EQ(SystemDirectory(), data + "/armonix/system") << "safe to begin with";
+    std::string folder = data + c.folder;
+    if (damage == "link") {
+      std::string elsewhere = base_ + "/elsewhere-" + std::to_string(&c - cases);
+      ASSERT_EQ(rename(folder.c_str(), elsewhere.c_str()), 0);
+      ASSERT_EQ(symlink(elsewhere.c_str(), folder.c_str()), 0);
+    } else if (damage == "foreign owner") {
+      ASSERT_EQ(chown(folder.c_str(), 65534, 65534), 0);
+    } else {
+      ASSERT_EQ(chmod(folder.c_str(), damage == "mode 0777" ? 0777 : 0770), 0);
+    }
+    EXPECT_EQ(SystemDirectory(), "") << "refused";
+    EXPECT_EQ(PlaceLibrary(working[0]), WindowsDirectory() + "\\tstplug.dll");
+    EXPECT_EQ(FileSize(data + "/armonix/system/tstplug.dll"), -1) << "nothing written there";
+  }
+}
+
+// Without a home the folders are made under a fresh name of our own in /tmp, never under the
+// predictable /tmp/armonix-<uid> that another user could have made first.
+TEST_F(InstallTest, WithoutAHomeTheLibraryGoesToAFreshPrivateFolder) {
+  std::string predictable = "/tmp/armonix-" + std::to_string(getuid());
+  bool madeHere = mkdir(predictable.c_str(), 0777) == 0;
+  if (madeHere) chmod(predictable.c_str(), 0777);  // as another user would leave it
+  CarriedListBuilder list;
+  list.Add("tstplug.dll", ReadBytes(AMX_TEST_PLUGIN));
+  const void* carried = list.Build();
+  EXPECT_EXIT(
+      {
+        unsetenv("HOME");
+        unsetenv("XDG_DATA_HOME");
+        unsetenv("XDG_CACHE_HOME");
+        std::string system = SystemDirectory();
+        std::string windows = WindowsDirectory();
+        std::string base = system.substr(0, system.find("/armonix/system"));
+        struct stat st {};
+        bool fresh = system.rfind("/tmp/armonix-", 0) == 0 &&
+                     system.rfind(predictable + "/", 0) != 0 && windows == base + "/armonix" &&
+                     stat(base.c_str(), &st) == 0 && (st.st_mode & 0777) == 0700 &&
+                     st.st_uid == geteuid();
+        RecordPluginList(carried);
+        InstallCarriedPlugins();
+        bool loaded = FirstPlugin() != nullptr && MainCalls(system + "/tstplug.dll") == 1;
+        std::string command = "rm -rf '" + base + "'";
+        std::_Exit(fresh && loaded && std::system(command.c_str()) == 0 ? 0 : 9);
+      },
+      ::testing::ExitedWithCode(0), "");
+  if (madeHere) rmdir(predictable.c_str());
+}
+
+// The file loaded is the file just written and checked: replacing what lies at its path
+// before the load changes nothing.
+TEST_F(InstallTest, TheLibraryLoadedIsTheFileJustWritten) {
+  CarriedListBuilder list;
+  list.Add("tstplug.dll", ReadBytes(AMX_TEST_PLUGIN));
+  std::vector<CarriedPlugin> working = ReadCarriedList(list.Build());
+  ASSERT_EQ(working.size(), 1u);
+  PlacedLibrary placed = OpenPlacedLibrary(working[0]);
+  ASSERT_GE(placed.fd, 0);
+  EXPECT_EQ(placed.path, SystemDirectory() + "\\tstplug.dll");
+  std::string path = SystemDirectory() + "/tstplug.dll";
+  std::vector<uint8_t> other = ReadBytes(AMX_NOMAIN_PLUGIN);
+  std::string swapped = path + ".swap";
+  { std::ofstream(swapped, std::ios::binary) << std::string(other.begin(), other.end()); }
+  ASSERT_EQ(rename(swapped.c_str(), path.c_str()), 0);
+  EXPECT_TRUE(LoadPlacedLibrary(placed)) << "the written library, with its main routine";
+  ASSERT_NE(FirstPlugin(), nullptr);
+  EXPECT_STREQ(FirstPlugin()->path, placed.path.c_str());
+}
+
+// An existing library that others may change is not trusted: with nowhere to write, the
+// permission message. Root ignores permissions, so the child becomes "nobody".
+TEST_F(InstallTest, AnExistingFileOthersMayChangeIsNotLoaded) {
+  std::string blocker = base_ + "/blocked";
+  { std::ofstream(blocker) << "x"; }
+  std::string windows = WindowsDirectory();
+  std::string path = windows + "/tstplug.dll";
+  std::vector<uint8_t> library = ReadBytes(AMX_TEST_PLUGIN);
+  { std::ofstream(path, std::ios::binary) << std::string(library.begin(), library.end()); }
+  CarriedListBuilder list;
+  list.Add("tstplug.dll", library);
+  const void* carried = list.Build();
+  EXPECT_EXIT(
+      {
+        setenv("XDG_DATA_HOME", blocker.c_str(), 1);
+        setenv("ARMONIX_NATIVE", "headless", 1);
+        if (getuid() == 0) {
+          const uid_t nobody = 65534;
+          bool ok = chmod(base_.c_str(), 0755) == 0 &&
+                    chown((base_ + "/cache").c_str(), nobody, nobody) == 0 &&
+                    chown(windows.c_str(), nobody, nobody) == 0 &&
+                    chown(path.c_str(), nobody, nobody) == 0 && setgroups(0, nullptr) == 0 &&
+                    setgid(nobody) == 0 && setuid(nobody) == 0;
+          if (!ok) std::_Exit(5);
+        }
+        chmod(path.c_str(), 0666);
+        chmod(windows.c_str(), 0500);
+        dup2(2, 1);  // the headless message box line goes to stdout
+        RecordPluginList(carried);
+        InstallCarriedPlugins();
+        std::_Exit(FirstPlugin() != nullptr ? 9 : 7);
+      },
+      ::testing::ExitedWithCode(0),
+      "msgbox \"Error\" \"The application cannot continue because a needed file cannot be "
+      "installed.");
+  chmod(windows.c_str(), 0700);
 }
 
 struct DamagedCase {
