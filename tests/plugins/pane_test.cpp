@@ -403,21 +403,85 @@ TEST_F(PaneTest, RaisingAnEventByName) {
   EXPECT_EQ(PluginRaiseControlEvent(handled, nullptr), 0);
 }
 
+// The headless backend keeping what was drawn, clipped, in window client coordinates.
+class DrawingRecorder : public native::HeadlessBackend {
+ public:
+  DrawingRecorder() : HeadlessBackend("bevel", {}, 1024, 768, stdout, stderr) {}
+  void FillRect(const RECT& r, COLORREF colour, const RECT& clip) override {
+    Keep("fill", r, colour, clip);
+  }
+  void Line(POINT from, POINT to, COLORREF colour, int, const RECT& clip) override {
+    Keep("line", RECT{from.x, from.y, to.x, to.y}, colour, clip);
+  }
+  void Text(int x, int top, const std::string& text, const native::FontRequest&,
+            COLORREF colour, const RECT& clip) override {
+    texts.push_back(text + " at " + std::to_string(x) + "," + std::to_string(top));
+    textColours.push_back(colour);
+    Keep("text", RECT{x, top, x, top}, colour, clip);
+  }
+  std::vector<std::string> drawn;  // every call, with its colour
+  std::vector<std::string> texts;
+  std::vector<COLORREF> textColours;
+  std::vector<RECT> clips;
+
+ private:
+  void Keep(const char* what, const RECT& r, COLORREF colour, const RECT& clip) {
+    drawn.push_back(std::string(what) + " " + std::to_string(r.left) + "," +
+                    std::to_string(r.top) + "," + std::to_string(r.right) + "," +
+                    std::to_string(r.bottom) + " #" + std::to_string(colour));
+    clips.push_back(clip);
+  }
+};
+
+// The button draws itself into the paint context it is given: the face over its whole
+// rectangle, nothing outside it, the caption in the button-text colour (greyed when
+// disabled), and a pressed look while the mouse is down on an enabled button only.
 TEST_F(PaneTest, TheBevelButtonPaintsIntoARealContext) {
+  auto* recorder = new DrawingRecorder;
+  native::InstallBackend(recorder);  // before the window: the screen is the recorder's
   OpenWindow();
   ASSERT_TRUE(LoadPlugin(AMX_APPEARANCE_PLUGIN));
   ClassRecord* bevel = FindPluginControl("BevelButton");
   ASSERT_NE(bevel, nullptr);
+  const std::string face = "fill 20,10,80,32 #" + std::to_string(GetSysColor(COLOR_BTNFACE));
   for (bool enabled : {true, false}) {
+    SCOPED_TRACE(enabled ? "enabled" : "disabled");
     ObjectHeader* button = NewControl(bevel);
     AsControl(button)->enabled = enabled;
     Pane* pane = AsControl(button)->pane;
     ASSERT_NE(pane, nullptr);
     HDC dc = GetDC(pane->hwnd);
-    pane->Paint(dc);
+    auto paint = [&] {
+      recorder->drawn.clear();
+      recorder->texts.clear();
+      recorder->textColours.clear();
+      recorder->clips.clear();
+      pane->Paint(dc);
+      return recorder->drawn;
+    };
+    std::vector<std::string> normal = paint();
+    ASSERT_FALSE(normal.empty());
+    EXPECT_EQ(normal.front(), face) << "the face covers the button first";
+    ASSERT_EQ(recorder->texts.size(), 1u);
+    EXPECT_EQ(recorder->texts[0].rfind("Untitled at ", 0), 0u) << recorder->texts[0];
+    EXPECT_EQ(recorder->textColours[0], GetSysColor(enabled ? COLOR_BTNTEXT : COLOR_GRAYTEXT));
+    for (const RECT& clip : recorder->clips) {
+      EXPECT_TRUE(clip.left >= 20 && clip.top >= 10 && clip.right <= 80 && clip.bottom <= 32)
+          << "drawn outside the button: " << clip.left << "," << clip.top << "," << clip.right
+          << "," << clip.bottom;
+    }
+    std::string normalText = recorder->texts[0];
     pane->MouseDown(30, 20, 0);
-    pane->Paint(dc);  // the pressed look
+    std::vector<std::string> pressed = paint();
+    if (enabled) {
+      EXPECT_NE(pressed, normal) << "the pressed look";
+      ASSERT_EQ(recorder->texts.size(), 1u);
+      EXPECT_NE(recorder->texts[0], normalText) << "the caption sinks with the button";
+    } else {
+      EXPECT_EQ(pressed, normal) << "a disabled button does nothing with the click";
+    }
     pane->MouseUp(30, 20);
+    EXPECT_EQ(paint(), normal) << "released: the normal look again";
     ReleaseDC(pane->hwnd, dc);
     pane->ChangeState(kPaneWindowDeactivated);
   }

@@ -4,8 +4,10 @@
 // focus events and the unsupported-style warnings.
 #include <algorithm>
 
+#include "native/core/backend.h"
 #include "native/core/input.h"
 #include "native/core/state.h"
+#include "native/headless/headless.h"
 #include "runtime/entries/entries.h"
 #include "runtime/objects/builtinclasses.h"
 #include "runtime/objects/objects.h"
@@ -239,18 +241,29 @@ TEST_F(StdPanesTest, HandlersThatCloseTheWindowLeaveNothingDangling) {
 
 // ---- PushButton ----
 
+// The empty text reaches the setter as nil (what a string operation with an empty result
+// gives) or as a record of length 0 (how the image's literals may carry it). Either way the
+// button that showed a caption shows nothing, and the getter answers the empty text.
 TEST_F(StdPanesTest, EmptyTitleGivesAnEmptyButton) {
-  ObjectHeader* window = NewWindow();
-  ObjectHeader* button = AddControl(window, FindBuiltinClass("PushButton"), "b",
-                                    Rect16{10, 10, 30, 110}, {{"Caption", "Avanti"}});
-  CreatePanes(window);
-  EXPECT_EQ(NativeText(Child(button)), "Avanti");
-  SetText(pushButtonTitleSetter, button, "");
-  EXPECT_EQ(NativeText(Child(button)), "");
-  StringRecord* title = pushButtonTitleGetter(button);
-  EXPECT_EQ(StringLength(title), 0);
-  EXPECT_STREQ(StringText(title), "");
-  UnlockString(title);
+  uint8_t literalBytes[2] = {0, 0};  // length byte, terminating zero
+  StringRecord literal{1, literalBytes, 0, 0};  // a literal: the image owns its buffer
+  for (StringRecord* empty : {static_cast<StringRecord*>(nullptr), &literal}) {
+    SCOPED_TRACE(empty == nullptr ? "nil" : "record of length 0");
+    ObjectHeader* window = NewWindow();
+    ObjectHeader* button = AddControl(window, FindBuiltinClass("PushButton"), "b",
+                                      Rect16{10, 10, 30, 110}, {{"Caption", "Avanti"}});
+    CreatePanes(window);
+    ASSERT_NE(Child(button), nullptr);
+    ASSERT_EQ(NativeText(Child(button)), "Avanti");
+    pushButtonTitleSetter(button, 0, empty);
+    EXPECT_EQ(NativeText(Child(button)), "");
+    StringRecord* title = pushButtonTitleGetter(button);
+    EXPECT_EQ(StringLength(title), 0);
+    EXPECT_STREQ(StringText(title), "");
+    UnlockString(title);
+    SetText(pushButtonTitleSetter, button, "Avanti");  // lets go of the literal
+    EXPECT_EQ(literal.refCount, 1) << "the button held the literal while it showed it";
+  }
 }
 
 TEST_F(StdPanesTest, ClickWithoutClaimRaisesMouseDownThenAction) {
@@ -507,18 +520,61 @@ TEST_F(StdPanesTest, LabelPaneTakesTheStoredFieldsAndLaterChanges) {
   EXPECT_EQ(Read(staticCaptionGetter(label, 0)), "");
 }
 
+// A headless screen that also records each text drawn, with the top-left of its cell.
+class TextRecorder : public native::HeadlessBackend {
+ public:
+  TextRecorder() : native::HeadlessBackend("labels", {}, 1024, 768, stdout, stderr) {}
+  void Text(int x, int top, const std::string& text, const native::FontRequest&, COLORREF,
+            const RECT&) override {
+    texts.push_back(text + " at " + std::to_string(x) + "," + std::to_string(top));
+  }
+  std::vector<std::string> texts;
+};
+
+struct LabelCase {
+  Rect16 bounds;
+  const char* align;  // the TextAlign property as text
+};
+
+// A single line is drawn once, vertically centred in the label and placed by the alignment,
+// and the window's own text alignment is left as it was.
 TEST_F(StdPanesTest, LabelPaintsItsTextCentredVertically) {
-  ObjectHeader* window = NewWindow();
-  ObjectHeader* label = AddControl(window, FindBuiltinClass("StaticText"), "l",
-                                   Rect16{10, 10, 50, 210}, {{"Text", "&Do"}});
-  CreatePanes(window);
-  Pane* pane = AsControl(label)->pane;
-  HDC dc = GetDC(AsWindow(window)->native->Handle());
-  SetTextAlign(dc, TA_BASELINE);
-  pane->Paint(dc);
-  EXPECT_EQ(SetTextAlign(dc, TA_BASELINE), static_cast<UINT>(TA_BASELINE))
-      << "the window's own text alignment is restored";
-  ReleaseDC(AsWindow(window)->native->Handle(), dc);
+  const LabelCase cases[] = {
+      {Rect16{10, 10, 50, 210}, "0"},
+      {Rect16{20, 30, 41, 130}, "0"},  // an odd height: the half is truncated
+      {Rect16{10, 10, 50, 210}, "1"},
+      {Rect16{10, 10, 50, 210}, "2"},
+  };
+  auto* recorder = new TextRecorder;
+  native::InstallBackend(recorder);  // before the window: the screen is the recorder's
+  for (const LabelCase& c : cases) {
+    ObjectHeader* window = NewWindow();
+    ObjectHeader* label = AddControl(window, FindBuiltinClass("StaticText"), "l", c.bounds,
+                                     {{"Text", "&Do"}, {"TextAlign", c.align}});
+    CreatePanes(window);
+    auto* pane = static_cast<StaticTextPane*>(AsControl(label)->pane);
+    ASSERT_NE(pane, nullptr);
+    HWND hwnd = AsWindow(window)->native->Handle();
+    HDC dc = GetDC(hwnd);
+    HGDIOBJ old = SelectObject(dc, pane->NativeFont());
+    SIZE extent{0, 0};
+    GetTextExtentPoint32A(dc, "Do", 2, &extent);
+    SelectObject(dc, old);
+    ASSERT_GT(extent.cy, 0);
+    int x = c.align[0] == '0'   ? c.bounds.left
+            : c.align[0] == '1' ? c.bounds.left + (c.bounds.Width() - extent.cx) / 2
+                                : c.bounds.right - extent.cx;
+    int top = c.bounds.top + (c.bounds.Height() - extent.cy) / 2;
+    SetTextAlign(dc, TA_BASELINE);
+    recorder->texts.clear();
+    pane->Paint(dc);
+    EXPECT_EQ(recorder->texts, std::vector<std::string>{"Do at " + std::to_string(x) + "," +
+                                                        std::to_string(top)})
+        << "align " << c.align << ", height " << c.bounds.Height();
+    EXPECT_EQ(SetTextAlign(dc, TA_BASELINE), static_cast<UINT>(TA_BASELINE))
+        << "the window's own text alignment is restored";
+    ReleaseDC(hwnd, dc);
+  }
 }
 
 TEST_F(StdPanesTest, LabelMouseEventsComeRelativeToTheLabel) {

@@ -360,11 +360,33 @@ TEST_F(WindowCreationTest, DescriptionsInTheImageMustLieInsideItsData) {
   EXPECT_NE(Out().find("outside the application's data"), std::string::npos) << Out();
 }
 
+struct ObjectPropertyCase {
+  const char* what;
+  std::vector<const char*> values;  // the Backdrop pairs, in order
+  bool takesThePicture;
+};
+
 TEST_F(WindowCreationTest, AnObjectPropertyTakesAProjectItem) {
-  ObjectHeader* window = Create(Desc(kPlainWindowClass,
-                                           WindowPairs(200, 100, {{"Backdrop", "0"}})));
-  ASSERT_NE(window, nullptr);
-  EXPECT_EQ(AsWindow(window)->backdrop, nullptr);
+  LoadProjectPictures();
+  ObjectHeader* picture = ProjectItemObject(kPictureItem);
+  ASSERT_NE(picture, nullptr);
+  const ObjectPropertyCase cases[] = {
+      {"item 1 is the picture", {"1"}, true},
+      {"0 after it gives nil", {"1", "0"}, false},
+      {"an item the project does not have gives nil", {"1", "9"}, false},
+      {"text without digits reads as 0", {"1", "abc"}, false},
+  };
+  for (const auto& c : cases) {
+    Pairs pairs = WindowPairs(200, 100);
+    for (const char* value : c.values) pairs.emplace_back("Backdrop", value);
+    int32_t references = picture->refCount;
+    ObjectHeader* window = Create(Desc(kPlainWindowClass, pairs));
+    ASSERT_NE(window, nullptr) << c.what;
+    EXPECT_EQ(AsWindow(window)->backdrop, c.takesThePicture ? picture : nullptr) << c.what;
+    EXPECT_EQ(picture->refCount, references + (c.takesThePicture ? 1 : 0))
+        << c.what << ": the window holds the picture it shows, and no other";
+    RuntimeCloseWindow(window);
+  }
 }
 
 }  // namespace
