@@ -170,12 +170,13 @@ struct Mode {
   const Harmony* harmonies;
   int count;
   Notes guide;
+  const char* guideName;
 };
 
 const Mode kMajor = {"Ear training/Armonie/Modo maggiore", "Armonie modo maggiore",
-                     kMajorHarmonies, 23, {60, 67, 76, 84}};
+                     kMajorHarmonies, 23, {60, 67, 76, 84}, "I armonia guida"};
 const Mode kMinor = {"Ear training/Armonie/Modo minore", "Armonie modo minore",
-                     kMinorHarmonies, 15, {60, 67, 75, 84}};
+                     kMinorHarmonies, 15, {60, 67, 75, 84}, "i armonia guida"};
 
 const Box kHarmonyGuide = {20, 13, 205, 22};
 const Box kHarmonyPlay = {20, 170, 205, 22};
@@ -207,6 +208,8 @@ TEST_P(HarmonyRecognition, TheMenuNamesTheAnswersOfTheMode) {
     }
   }
   EXPECT_EQ(chords::TextAt(block, "RichEdit", 365, 15), "");
+  EXPECT_EQ(chords::TextAt(block, "KT_Pane", 20, 13), mode.guideName);
+  EXPECT_EQ(chords::TextAt(block, "KT_Pane", 20, 170), "Play");
 }
 
 TEST_P(HarmonyRecognition, EveryDrawHasExactlyOneRightAnswer) {
