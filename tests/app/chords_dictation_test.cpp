@@ -1,9 +1,8 @@
 // Harmonic dictation (fndarm) in both modes, as a student does it: the guide bars sound the
 // tonic, every bar draws a chord of the mode afresh, and "Check" writes each solution with
-// the verdict on what the student had written: " sì" when right, " no" when wrong, nothing
-// more for an empty field. Degrees count as written, case included ("IV" is not "iv"),
-// spaces around them aside; the diminished chord may lack its degree sign. The tables and
-// the rule are written out afresh here.
+// " sì" or " no" for what the student wrote (bare for an empty field). Degrees count as
+// written, case included, spaces around them aside; "vii°" may lack its sign. The tables
+// and the rule are written out afresh here.
 #include <gtest/gtest.h>
 
 #include <ostream>
