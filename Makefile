@@ -5,7 +5,7 @@ BUILD   ?= build
 JOBS    ?= $(shell nproc)
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-.PHONY: all deps configure build test run clean
+.PHONY: all deps configure build test run install clean
 
 all: build
 
@@ -25,6 +25,11 @@ test: build
 
 run: build
 	exec $(BUILD)/armonix
+
+# The program, its desktop entry, icon and README under PREFIX, staged under DESTDIR if given.
+PREFIX ?= /usr/local
+install: build
+	DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix "$(PREFIX)"
 
 clean:
 	rm -rf $(BUILD)
