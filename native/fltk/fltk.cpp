@@ -1,7 +1,9 @@
 // The FLTK desktop backend. Each top-level window is an Fl_Window (with an Fl_Menu_Bar when
 // it has a menu); the window manager in native/core owns the content, so FLTK events become
 // queued input (our queue: FLTK dispatches inside Fl::wait), exposures become invalid
-// regions, and WM_PAINT drawing goes to the window through make_current. Entry point:
+// regions, and WM_PAINT drawing goes to the window through make_current. Everything on the
+// X side is in device pixels, the design pixels of the core times the scale factor
+// (native/fltk/scale.h); the conversions happen here and nowhere else. Entry point:
 // CreateFltkBackend.
 #include "native/fltk/fltk.h"
 
@@ -10,10 +12,14 @@
 #include <FL/Fl_Window.H>
 #include <FL/fl_ask.H>
 #include <FL/fl_draw.H>
+#include <FL/x.H>
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 
 #include "native/core/input.h"
+#include "native/fltk/scale.h"
 #include "native/fltk/xwindow.h"
 #include "native/headless/script.h"
 #include "native/text/cp1252.h"
@@ -22,7 +28,14 @@ namespace native {
 namespace {
 
 constexpr int kMenuHeight = 19;  // the core's menu bar height, so geometry agrees
+constexpr int kMenuTextSize = 12;
+constexpr int kMessageTextSize = 14;
 bool gModal = false;             // a message box is up: our windows take no input
+Scale gScale;                    // chosen when the backend starts
+
+int Dev(int design) { return gScale.ToDevice(design); }
+int Design(int device) { return gScale.ToDesign(device); }
+int DeviceMenuHeight() { return Dev(kMenuHeight); }
 
 int MenuHeightOf(HWND hwnd) { return GetMenu(hwnd) ? kMenuHeight : 0; }
 
@@ -138,8 +151,8 @@ void PostCommand(Fl_Widget* widget, void* id);
 // rebuilt from the core's menu, so enabling done on WM_INITMENU shows at once.
 class MenuBar : public Fl_Menu_Bar {
  public:
-  MenuBar(TopWindow* owner, int w) : Fl_Menu_Bar(0, 0, w, kMenuHeight), owner_(owner) {
-    textsize(12);
+  MenuBar(TopWindow* owner, int w) : Fl_Menu_Bar(0, 0, w, DeviceMenuHeight()), owner_(owner) {
+    textsize(Dev(kMenuTextSize));
     box(FL_FLAT_BOX);
   }
 
@@ -218,8 +231,8 @@ void PostCommand(Fl_Widget* widget, void* id) {
 
 int TopWindow::handle(int event) {
   if (!IsWindow(hwnd_)) return Fl_Window::handle(event);
-  bool overBar = bar && Fl::event_y() < kMenuHeight;
-  POINT screen{Fl::event_x_root(), Fl::event_y_root()};
+  bool overBar = bar && Fl::event_y() < DeviceMenuHeight();
+  POINT screen{Design(Fl::event_x_root()), Design(Fl::event_y_root())};
   switch (event) {
     case FL_PUSH:
       if (overBar) return Fl_Window::handle(event);
@@ -268,15 +281,17 @@ void TopWindow::draw() {
 void TopWindow::resize(int x, int y, int w, int h) {
   bool sized = w != this->w() || h != this->h();
   Fl_Window::resize(x, y, w, h);
-  if (bar) bar->size(w, kMenuHeight);
+  if (bar) bar->size(w, DeviceMenuHeight());
   if (applying || !IsWindow(hwnd_) || !shown()) return;
   int menu = MenuHeightOf(hwnd_);
-  RECT wanted{x, y + menu, x + w, y + h};
+  RECT wanted{Design(x), Design(y) + menu, Design(x + w), Design(y + h)};
   RECT got = UserMovedWindow(hwnd_, wanted, sized);
-  if (got.right - got.left != w || got.bottom - got.top != h - menu) {
+  const int width = Dev(got.right - got.left);
+  const int height = Dev(got.bottom - got.top + menu);
+  if (width != w || height != h) {
     applying = true;
-    Fl_Window::resize(x, y, got.right - got.left, got.bottom - got.top + menu);
-    if (bar) bar->size(this->w(), kMenuHeight);
+    Fl_Window::resize(x, y, width, height);
+    if (bar) bar->size(this->w(), DeviceMenuHeight());
     applying = false;
   }
 }
@@ -289,6 +304,14 @@ class FltkBackend : public Backend {
     Fl::lock();  // lets Fl::awake end a blocking wait
     Fl::visual(FL_RGB);
     fl_open_display();
+    const ScaleChoice choice = ChooseScale(std::getenv("ARMONIX_SCALE"),
+                                           XResourceManagerString(fl_display),
+                                           std::getenv("GDK_SCALE"));
+    if (!choice.warning.empty()) std::fprintf(stderr, "%s\n", choice.warning.c_str());
+    gScale = Scale(choice.factor);
+    // Message boxes are FLTK's own: their text and buttons follow the default size.
+    FL_NORMAL_SIZE = Dev(kMessageTextSize);
+    fl_message_font(FL_HELVETICA, Dev(kMessageTextSize));
   }
 
   bool PumpInput(bool wait, int timeoutMs) override {
@@ -311,7 +334,7 @@ class FltkBackend : public Backend {
     POINT o = ClientOriginOnScreen(hwnd);
     RECT c = ClientRect(hwnd);
     int menu = MenuHeightOf(hwnd);
-    auto* w = new TopWindow(hwnd, o.x, o.y - menu, c.right, c.bottom + menu);
+    auto* w = new TopWindow(hwnd, Dev(o.x), Dev(o.y - menu), Dev(c.right), Dev(c.bottom + menu));
     w->copy_label(Cp1252ToUtf8(hwnd->text).c_str());
     if (!(hwnd->style & WS_THICKFRAME)) w->size_range(w->w(), w->h(), w->w(), w->h());
     hwnd->backendData = w;
@@ -381,18 +404,17 @@ class FltkBackend : public Backend {
     int x = 0;
     int y = 0;
     Fl::get_mouse(x, y);
-    return POINT{x, y};
+    return POINT{Design(x), Design(y)};
   }
 
   HWND TopLevelAt(POINT p) override {
-    auto* w = dynamic_cast<TopWindow*>(FltkWindowAt(p.x, p.y));
+    auto* w = dynamic_cast<TopWindow*>(FltkWindowAt(Dev(p.x), Dev(p.y)));
     if (!w || !IsWindow(w->hwnd())) return nullptr;
-    if (w->bar && p.y < w->y_root() + kMenuHeight) return w->hwnd();
     return w->hwnd();
   }
 
-  int ScreenWidth() override { return Fl::w(); }
-  int ScreenHeight() override { return Fl::h(); }
+  int ScreenWidth() override { return Design(Fl::w()); }
+  int ScreenHeight() override { return Design(Fl::h()); }
   void Beep() override { fl_beep(); }
 
   bool BeginDrawing(HWND top) override {
@@ -410,15 +432,22 @@ class FltkBackend : public Backend {
     RECT a = Clip(r, clip);
     if (a.right <= a.left || a.bottom <= a.top) return;
     SetColor(color);
-    fl_rectf(a.left, a.top + Offset(), a.right - a.left, a.bottom - a.top);
+    const RECT d = ToDevice(a);
+    fl_rectf(d.left, d.top, d.right - d.left, d.bottom - d.top);
   }
 
   void Line(POINT from, POINT to, COLORREF color, int width, const RECT& clip) override {
     if (!drawing_) return;
     PushClip(clip);
     SetColor(color);
-    fl_line_style(FL_SOLID, width);
-    fl_line(from.x, from.y + Offset(), to.x, to.y + Offset());
+    // A line of n design pixels is n * factor device pixels wide, centred on the device
+    // pixels of its design pixels (X centres a wide line on its coordinates).
+    const int deviceWidth = std::max(1, Dev(std::max(width, 1)));
+    const int acrossX = from.x == to.x || from.y != to.y ? deviceWidth / 2 : 0;
+    const int acrossY = from.y == to.y || from.x != to.x ? deviceWidth / 2 : 0;
+    fl_line_style(FL_SOLID, deviceWidth > 1 ? deviceWidth : width);
+    fl_line(Dev(from.x) + acrossX, Dev(from.y) + acrossY + Offset(), Dev(to.x) + acrossX,
+            Dev(to.y) + acrossY + Offset());
     fl_line_style(0);
     fl_pop_clip();
   }
@@ -427,12 +456,15 @@ class FltkBackend : public Backend {
     if (!drawing_) return;
     PushClip(clip);
     SetColor(color);
-    int w = r.right - r.left;
-    int h = r.bottom - r.top;
+    const RECT d = ToDevice(r);
+    int w = d.right - d.left;
+    int h = d.bottom - d.top;
     if (filled) {
-      fl_pie(r.left, r.top + Offset(), w, h, 0, 360);
+      fl_pie(d.left, d.top, w, h, 0, 360);
     } else {
-      fl_arc(r.left, r.top + Offset(), w, h, 0, 360);
+      fl_line_style(FL_SOLID, Dev(1) > 1 ? Dev(1) : 0);
+      fl_arc(d.left, d.top, w, h, 0, 360);
+      fl_line_style(0);
     }
     fl_pop_clip();
   }
@@ -441,15 +473,20 @@ class FltkBackend : public Backend {
             const RECT& clip) override {
     if (!drawing_) return;
     PushClip(clip);
-    fl_font(FlFont(font), std::max(font.height, 1));
+    fl_font(FlFont(font), std::max(Dev(font.height), 1));
     SetColor(color);
     std::string utf8 = Cp1252ToUtf8(text);
-    int baseline = top + fl_height() - fl_descent() + Offset();
-    fl_draw(utf8.c_str(), x, baseline);
-    if (font.underline) fl_line(x, baseline + 1, x + static_cast<int>(fl_width(utf8.c_str())), baseline + 1);
+    const int left = Dev(x);
+    int baseline = Dev(top) + fl_height() - fl_descent() + Offset();
+    fl_draw(utf8.c_str(), left, baseline);
+    if (font.underline) {
+      const int under = baseline + Dev(1);
+      fl_line(left, under, left + static_cast<int>(fl_width(utf8.c_str())), under);
+    }
     fl_pop_clip();
   }
 
+  // Measured at the design size, so layouts are the same at every scale.
   int TextWidth(const std::string& text, const FontRequest& font) override {
     fl_font(FlFont(font), std::max(font.height, 1));
     return static_cast<int>(fl_width(Cp1252ToUtf8(text).c_str()) + 0.5);
@@ -462,7 +499,14 @@ class FltkBackend : public Backend {
   }
 
  private:
-  int Offset() const { return drawing_ && drawing_->bar ? kMenuHeight : 0; }
+  // Device pixels above the client area: the menu bar.
+  int Offset() const { return drawing_ && drawing_->bar ? DeviceMenuHeight() : 0; }
+
+  // A client rectangle in the window's device pixels (edges converted, so rectangles that
+  // meet in design pixels still meet).
+  RECT ToDevice(const RECT& r) const {
+    return RECT{Dev(r.left), Dev(r.top) + Offset(), Dev(r.right), Dev(r.bottom) + Offset()};
+  }
 
   static RECT Clip(const RECT& r, const RECT& c) {
     return RECT{std::max(r.left, c.left), std::max(r.top, c.top), std::min(r.right, c.right),
@@ -470,8 +514,9 @@ class FltkBackend : public Backend {
   }
 
   void PushClip(const RECT& c) {
-    fl_push_clip(c.left, c.top + Offset(), std::max<LONG>(c.right - c.left, 0),
-                 std::max<LONG>(c.bottom - c.top, 0));
+    const RECT d = ToDevice(c);
+    fl_push_clip(d.left, d.top, std::max<LONG>(d.right - d.left, 0),
+                 std::max<LONG>(d.bottom - d.top, 0));
   }
 
   void ApplyGeometry(HWND hwnd) {
@@ -481,10 +526,10 @@ class FltkBackend : public Backend {
     RECT c = ClientRect(hwnd);
     int menu = MenuHeightOf(hwnd);
     w->applying = true;
-    if (!(hwnd->style & WS_THICKFRAME)) {
-      w->size_range(c.right, c.bottom + menu, c.right, c.bottom + menu);
-    }
-    w->resize(o.x, o.y - menu, std::max<LONG>(c.right, 1), std::max<LONG>(c.bottom + menu, 1));
+    const int width = std::max(Dev(c.right), 1);
+    const int height = std::max(Dev(c.bottom + menu), 1);
+    if (!(hwnd->style & WS_THICKFRAME)) w->size_range(width, height, width, height);
+    w->resize(Dev(o.x), Dev(o.y - menu), width, height);
     w->applying = false;
   }
 
