@@ -85,7 +85,7 @@ WavData ReadWav(const std::string& path) {
     } else if (std::memcmp(&bytes[at], "data", 4) == 0) {
       if (!haveFormat || wav.bitsPerSample != 16) return Fail(wav, "data before a 16-bit format");
       wav.samples.resize(size / 2);
-      std::memcpy(wav.samples.data(), body, wav.samples.size() * 2);
+      if (!wav.samples.empty()) std::memcpy(wav.samples.data(), body, wav.samples.size() * 2);
       wav.valid = true;
     }
     at += 8 + size + (size & 1);
@@ -110,7 +110,11 @@ size_t FirstSoundingFrame(const WavData& wav) {
 
 double PitchByAutocorrelation(const std::vector<double>& signal, double sampleRate) {
   const size_t minLag = size_t(sampleRate / 2000), maxLag = size_t(sampleRate / 50);
-  const size_t n = signal.size() - maxLag;
+  // r is computed up to maxLag + 1 (the right neighbour of the last candidate peak), so
+  // every product signal[i] * signal[i + lag] needs i + maxLag + 1 < signal.size(); fewer
+  // than two periods of the lowest pitch measure nothing.
+  if (minLag == 0 || signal.size() <= 2 * (maxLag + 1)) return 0;
+  const size_t n = signal.size() - (maxLag + 1);
   std::vector<double> r(maxLag + 2, 0.0);
   for (size_t lag = minLag; lag <= maxLag + 1; ++lag) {
     double xy = 0, xx = 0, yy = 0;
@@ -123,6 +127,7 @@ double PitchByAutocorrelation(const std::vector<double>& signal, double sampleRa
   }
   double best = 0;
   for (size_t lag = minLag + 1; lag <= maxLag; ++lag) best = std::max(best, r[lag]);
+  if (best <= 0) return 0;  // silence, or nothing periodic: no peak to take
   for (size_t lag = minLag + 1; lag <= maxLag; ++lag) {
     if (r[lag] >= 0.9 * best && r[lag] >= r[lag - 1] && r[lag] >= r[lag + 1]) {
       const double a = r[lag - 1], b = r[lag], c = r[lag + 1];
