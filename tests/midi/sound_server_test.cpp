@@ -208,6 +208,7 @@ TEST_F(SoundServerTest, TheSynthesizerSoundsThroughTheServerUnderOurName) {
 
 TEST_F(SoundServerTest, TheGuideNoteIsHeardThenSilenceWithAShortLatencyUnderOurName) {
   const Program program = ProgramUnderTest();
+  std::printf("program: %s, script %s\n", program.runtime.c_str(), program.script.c_str());
   const double turnsPerSecond = IdleTurnsPerSecond(program);
   Heard heard;
   // A machine under load may idle faster than measured and end the quiet time early: then
