@@ -10,10 +10,12 @@
 #include "runtime/objects/heap.h"
 #include "runtime/objects/objects.h"
 #include "runtime/objects/strings.h"
+#include "runtime/objects/typedescriptor.h"
 #include "runtime/plugins/plugingraphics.h"
 #include "runtime/plugins/pluginregistry.h"
 #include "runtime/startup/timers.h"
 #include "runtime/ui/controlobject.h"
+#include "runtime/ui/stdcontrols.h"
 #include "runtime/ui/viewwindow.h"
 
 namespace {
@@ -119,6 +121,7 @@ PluginControlPane::PluginControlPane(ObjectHeader* object, bool windowless) {
   if (windowless || !CreateWindowed(owner, c->bounds, style)) {
     AttachWindowless(owner, c->bounds);
   }
+  ShowCaption();
   StartPeriodicTask();
 }
 
@@ -151,6 +154,31 @@ uint32_t PluginControlPane::CallSlot(int32_t slot, int32_t argc, const uint32_t*
 RECT PluginControlPane::ClientRect() const {
   if (hwnd != nullptr) return RECT{0, 0, bounds.Width(), bounds.Height()};
   return bounds.ToRect();
+}
+
+// The pane's window text follows the control's "Caption" (a String property, read through
+// its getter as image code reads it), so the window reads like a native control's: the screen
+// dump and GetWindowTextA show it. A plug-in redraws after changing what it shows, which
+// comes here through Invalidate. Setting the same text again would only repaint.
+void PluginControlPane::ShowCaption() {
+  if (hwnd == nullptr || control == nullptr || closed_) return;
+  PropertyEntry* property = FindProperty(control->cls, "Caption");
+  if (property == nullptr || property->getter == nullptr || property->type != ScalarType(0)) return;
+  ObjectHeader* held = LockObject(control);
+  const uint32_t args[2] = {reinterpret_cast<uint32_t>(held), 0};
+  auto* text = reinterpret_cast<StringRecord*>(CallImage(property->getter, 2, args));
+  bool gone = AsControl(held)->pane != this;  // the getter closed the pane: `this` is gone
+  UnlockObject(held);
+  if (!gone && hwnd != nullptr && stdcontrols::TextOf(text) != caption_) {
+    caption_ = stdcontrols::TextOf(text);
+    SetWindowTextA(hwnd, caption_.c_str());
+  }
+  UnlockString(text);  // getters hand out a reference
+}
+
+void PluginControlPane::Invalidate() {
+  ShowCaption();
+  DrawnPane::Invalidate();
 }
 
 void PluginControlPane::ChangeState(int32_t code) {

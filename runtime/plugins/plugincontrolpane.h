@@ -1,11 +1,13 @@
 // The pane of a plug-in control: a drawn pane (its own "KT_Pane" child window, or none when
 // descriptor flag bit 2 is set) that hands painting, the mouse, the keyboard focus, keys,
 // commands and pointer enter/leave to the plug-in's behaviour table, runs its periodic slot
-// from a timer every 10 ticks, and holds a reference to the control around each call.
+// from a timer every 10 ticks, and holds a reference to the control around each call. The
+// pane's window carries the control's "Caption" as its text.
 // Also the class hooks that call slots 0 and 1. Entry points: PluginControlConstructor,
 // PluginControlDestructor, AddPaneCreationHandler, PluginControlPane.
 #pragma once
 #include <cstdint>
+#include <string>
 
 #include "runtime/objects/class.h"
 #include "runtime/plugins/descriptors.h"
@@ -33,6 +35,8 @@ class PluginControlPane : public DrawnPane {
 
   // Drawn-pane state changes, then the plug-in's redraw (slot 14) when it has one.
   void ChangeState(int32_t code) override;
+  // The caption brought up to date, then the drawn pane's invalidation.
+  void Invalidate() override;
   bool AcceptFocus() override;
   void GotFocus() override;
   void LostFocus() override;
@@ -60,8 +64,10 @@ class PluginControlPane : public DrawnPane {
   void GiveUpCapture();
   void StopPeriodicTask();
   RECT ClientRect() const;
+  void ShowCaption();
 
   bool captured_ = false;
   bool closed_ = false;
   int32_t timer_ = 0;
+  std::string caption_;  // the window text last set
 };

@@ -113,7 +113,11 @@ AMX_ENTRY ImageBool GetControlEnabled(ObjectHeader* object) noexcept {
   return control != nullptr && control->enabled != 0;
 }
 
-AMX_ENTRY void MAVEInvalidateControl(ObjectHeader* object) noexcept { InvalidateObject(object); }
+// Invalidating a plug-in control's pane reads its caption back through the plug-in's getter.
+AMX_ENTRY void MAVEInvalidateControl(ObjectHeader* object) noexcept {
+  AMX_IMAGE_CALLER();
+  InvalidateObject(object);
+}
 
 // A rectangle in the control's own coordinates.
 AMX_ENTRY void MAVEInvalidateControlRect(ObjectHeader* object, int32_t left, int32_t top,
@@ -165,18 +169,21 @@ AMX_ENTRY ObjectHeader* PluginNewInstance(const char* className) noexcept {
 AMX_ENTRY ImageBool MAVEinRuntime() noexcept { return 1; }
 
 AMX_ENTRY void intInvalidateSetter(ObjectHeader* object, int32_t offset, int32_t value) noexcept {
+  AMX_IMAGE_CALLER();  // the invalidation reads the caption through the plug-in
   if (object == nullptr) return;
   std::memcpy(Field(object, offset), &value, sizeof value);
   InvalidateObject(object);
 }
 
 AMX_ENTRY void boolInvalidateSetter(ObjectHeader* object, int32_t offset, ImageBool value) noexcept {
+  AMX_IMAGE_CALLER();  // the invalidation reads the caption through the plug-in
   if (object == nullptr) return;
   *Field(object, offset) = value != 0 ? 1 : 0;
   InvalidateObject(object);
 }
 
 AMX_ENTRY void stringInvalidateSetter(ObjectHeader* object, int32_t offset, StringRecord* value) noexcept {
+  AMX_IMAGE_CALLER();  // the invalidation reads the caption through the plug-in
   if (object == nullptr) return;
   auto** slot = reinterpret_cast<StringRecord**>(Field(object, offset));
   StringRecord* old = *slot;

@@ -1,11 +1,12 @@
 // StaticText: its CreatePane handler, the windowless pane that draws the label and raises
 // the mouse and accelerator events, the caption's accelerator, and the property accessors
-// that store first and then update a live pane. Entry points: StaticTextCreatePane,
-// staticCaption*, staticTextAlignSetter, staticTextColor*.
+// that store first and then update a live pane, and the labels' report to the screen dump.
+// Entry points: StaticTextCreatePane, staticCaption*, staticTextAlignSetter, staticTextColor*.
 #include "runtime/ui/statictext.h"
 
 #include <cctype>
 
+#include "native/drawnitems.h"
 #include "runtime/entries/entries.h"
 #include "runtime/exceptions/imagecall.h"
 #include "runtime/objects/builtinclasses.h"
@@ -53,9 +54,33 @@ int32_t AlignedTextLeft(const Rect16& bounds, int32_t textWidth, int32_t align) 
   return bounds.left;
 }
 
+// ---- The labels in the screen dump --------------------------------------------------------
+
+namespace {
+
+// The labels drawn into a view window's native window, topmost first, with their caption as
+// stored (accelerator marks included, as native windows show their text). A label looks the
+// same enabled or not (window descriptions do not even carry the state), so none is shown
+// as disabled.
+void ReportStaticTexts(HWND window, std::vector<native::DrawnItem>* items) {
+  RuntimeViewWindow* view = ViewWindowFromHandle(window);
+  if (view == nullptr) return;
+  for (Pane* pane = view->panes; pane != nullptr; pane = pane->next) {
+    auto* label = dynamic_cast<StaticTextPane*>(pane);
+    if (label == nullptr || label->hwnd != nullptr) continue;
+    items->push_back(native::DrawnItem{"StaticText", label->Text(), label->bounds.ToRect(),
+                                       label->visible != 0, true});
+  }
+}
+
+}  // namespace
+
 // ---- StaticTextPane -----------------------------------------------------------------------
 
-StaticTextPane::StaticTextPane() { name = "StaticText"; }
+StaticTextPane::StaticTextPane() {
+  name = "StaticText";
+  native::AddDrawnItemsSource(&ReportStaticTexts);
+}
 
 StaticTextPane::~StaticTextPane() {
   ForgetPaneShortcuts(this);

@@ -49,16 +49,17 @@ TEST(EarDemo, PlaysTheScriptedLessonToItsEnd) {
   EXPECT_EQ(lesson.errors, "");
   std::vector<std::string> dumps = Dumps(lesson.output);
   ASSERT_EQ(dumps.size(), 5u) << lesson.output;
-  EXPECT_EQ(dumps[0], "window \"Armonix\" 316 140 391 206 visible active\n");
+  EXPECT_EQ(dumps[0], "window \"Armonix\" 316 140 391 206 visible active\n  StaticText \"Armonix\" 37 13 320 60\n");
   // The menu handler opened the exercise and closed the main window.
   EXPECT_EQ(dumps[1].find("window \"Armonix\""), std::string::npos) << dumps[1];
   EXPECT_NE(dumps[1].find("window \"Note\" "), std::string::npos) << dumps[1];
   EXPECT_NE(dumps[1].find("  BUTTON \"E3\" 130 60 40 20\n"), std::string::npos) << dumps[1];
+  EXPECT_NE(dumps[1].find("  KT_Pane \"Nota guida\" 20 15 150 22\n"), std::string::npos) << dumps[1];
   // Resting on the bevel button stored the guide note; C3 is right, D3 is wrong.
   EXPECT_NE(dumps[2].find("  RichEdit \"60\" 200 120 40 22 hidden\n  RichEdit \"true\" "), std::string::npos)
       << dumps[2];
   EXPECT_NE(dumps[3].find("  RichEdit \"false C3\" "), std::string::npos) << dumps[3];
-  EXPECT_EQ(dumps[4], "window \"Armonix\" 316 140 391 206 visible active\n");
+  EXPECT_EQ(dumps[4], "window \"Armonix\" 316 140 391 206 visible active\n  StaticText \"Armonix\" 37 13 320 60\n");
   // Note-on with velocity 127 on entering, its note-off on leaving.
   EXPECT_EQ(lesson.midi, "open\n007F3C90\n00403C80\nclose\n");
 }
