@@ -14,6 +14,9 @@ namespace native {
 namespace {
 
 std::unique_ptr<Backend> gBackend;
+// The backend chosen from the environment is never freed: the headless one's exit hook still
+// reads it after a replacement. Every other replaced backend is.
+Backend* gFromEnvironment = nullptr;
 
 [[noreturn]] void NoDesktop(const std::string& why) {
   std::fprintf(stderr,
@@ -43,14 +46,16 @@ Backend* FromEnvironment() {
 Backend& TheBackend() {
   if (!gBackend) {
     gBackend.reset(FromEnvironment());
+    gFromEnvironment = gBackend.get();
     RegisterSystemClasses();
   }
   return *gBackend;
 }
 
 void InstallBackend(Backend* backend) {
-  gBackend.release();  // a replaced backend may still be referenced by an atexit hook
+  Backend* replaced = gBackend.release();
   gBackend.reset(backend);
+  if (replaced != gFromEnvironment && replaced != backend) delete replaced;
   RegisterSystemClasses();
 }
 
