@@ -1,6 +1,8 @@
 // Painting a window: its Paint handler gets a Graphics object bound to the paint context for
 // the call, then the windowless child panes paint themselves, bottom of the z-order first.
 // Entry points: RuntimeViewWindow::Paint, RaisePaint, GraphicsContext.
+#include <vector>
+
 #include "runtime/objects/builtinclasses.h"
 #include "runtime/objects/objects.h"
 #include "runtime/ui/events.h"
@@ -15,10 +17,15 @@ HDC* ContextSlot(ObjectHeader* graphics) {
   return reinterpret_cast<HDC*>(reinterpret_cast<uint32_t*>(graphics) + kGraphicsContextWord);
 }
 
-void PaintWindowlessPanes(Pane* pane, HDC dc) {
-  if (pane == nullptr) return;
-  PaintWindowlessPanes(pane->next, dc);  // lower panes first
-  if (pane->hwnd == nullptr && pane->visible) pane->Paint(dc);
+// Lower panes first. A pane's painting may run a handler that closes the window, which frees
+// the panes: the order is taken before any of them paints, and painting stops at the close.
+void PaintWindowlessPanes(RuntimeViewWindow* view, HDC dc) {
+  std::vector<Pane*> topmostFirst;
+  for (Pane* p = view->panes; p != nullptr; p = p->next) topmostFirst.push_back(p);
+  for (auto it = topmostFirst.rbegin(); it != topmostFirst.rend() && !view->closing; ++it) {
+    Pane* pane = *it;
+    if (pane->hwnd == nullptr && pane->visible) pane->Paint(dc);
+  }
 }
 
 }  // namespace
@@ -49,7 +56,7 @@ void RuntimeViewWindow::Paint(HDC dc) {
   if (closing) return;
   Hold();
   windows::RaisePaint(this, dc);
-  if (!closing) PaintWindowlessPanes(panes, dc);
+  if (!closing) PaintWindowlessPanes(this, dc);
   Release();
 }
 

@@ -105,6 +105,7 @@ uint32_t WinPaint(ObjectHeader* o, ObjectHeader* g) {
 uint32_t CtlCreatePane(ObjectHeader* o) {
   ControlObject* c = AsControl(o);
   auto* pane = new TestPane;
+  pane->name = Name(o);
   pane->bounds = c->bounds;
   pane->owner = c->viewWindow;
   if (pane->owner != nullptr) {
@@ -196,6 +197,13 @@ void AddTestHandlers() {
 void TestPane::ChangeState(int32_t code) {
   states.push_back(code);
   Pane::ChangeState(code);
+}
+
+void TestPane::Paint(HDC) {
+  if (!gBehave.logPanePaint) return;
+  Log("pane:Paint " + name, owner != nullptr && owner->Window() != nullptr
+                                 ? &owner->Window()->header
+                                 : nullptr);
 }
 
 bool TestPane::MouseDown(int32_t x, int32_t y, int32_t) {

@@ -45,6 +45,7 @@ struct Behaviour {
   bool mouseDown = false;       // the window's MouseDown answer
   bool keyDown = false;         // the window's KeyDown answer
   bool logPaint = false;        // Paint is logged only when a test looks at it
+  bool logPanePaint = false;    // so are the TestPanes' paints ("pane:Paint NAME")
   ObjectHeader** watch = nullptr;  // Open logs whether this variable holds the window
   std::string closeOn;          // an event ("Open", "ctl:Close a", ...) that closes its window
   // After closing, the handler goes on making this many texts of 26 characters (kept until
@@ -61,6 +62,9 @@ class TestPane : public Pane {
   bool MouseDown(int32_t x, int32_t y, int32_t modifiers) override;
   void MouseEntered() override { ++entered; }
   void MouseLeft() override { ++left; }
+  // Logged as "pane:Paint NAME" with logPanePaint (the Behaviour may close the window).
+  void Paint(HDC dc) override;
+  std::string name;  // the control's key
   bool focusable = false;
   bool takesPress = false;
   int entered = 0;

@@ -301,6 +301,31 @@ TEST_F(WindowInputTest, PaintHandlersGetAGraphicsObjectForTheCall) {
   EXPECT_EQ(LiveObjectCount(), live) << "the Graphics object is released";
 }
 
+// Windowless panes paint after the window's Paint, lowest first; one whose painting closes
+// the window ends the painting there (the panes are gone).
+TEST_F(WindowInputTest, PanesPaintLowestFirstAndStopWhenOneClosesTheWindow) {
+  for (bool closing : {false, true}) {
+    ObjectHeader* window = TwoControls();
+    ASSERT_NE(window, nullptr);
+    gBehave.logPaint = true;
+    gBehave.logPanePaint = true;
+    if (closing) gBehave.closeOn = "pane:Paint left";
+    InvalidateRect(Hwnd(window), nullptr, TRUE);
+    Pump();
+    gBehave = Behaviour{};
+    if (closing) {
+      EXPECT_EQ(gLog, (Log{"Paint", "pane:Paint left", "CancelClose", "ctl:Close left",
+                           "ctl:Close right", "Close"}));
+      EXPECT_EQ(AsWindow(window)->native, nullptr);
+    } else {
+      EXPECT_EQ(gLog, (Log{"Paint", "pane:Paint left", "pane:Paint right"}))
+          << "right was made last: it lies on top";
+      RuntimeCloseWindow(window);
+    }
+    gLog.clear();
+  }
+}
+
 TEST_F(WindowInputTest, KeysReachKeyDownAsOneCharacter) {
   ObjectHeader* window = TwoControls();
   ASSERT_NE(window, nullptr);
