@@ -47,6 +47,7 @@ void Log(const std::string& line, ObjectHeader* window) {
   for (int i = 0; i < gBehave.textsAfterClose; ++i) {
     gKeptTexts.push_back(MakeStringFromC("ZZZZZZZZZZZZZZZZZZZZZZZZZZ"));
   }
+  if (gBehave.afterClose != nullptr) gBehave.afterClose();
 }
 
 void LogWindow(ObjectHeader* o, const std::string& line) { Log(line, o); }

@@ -51,6 +51,7 @@ struct Behaviour {
   // After closing, the handler goes on making this many texts of 26 characters (kept until
   // the test ends), as handlers do: they take the blocks the closing freed.
   int textsAfterClose = 0;
+  void (*afterClose)() = nullptr;  // called last, once the handler's work is done
 };
 extern Behaviour gBehave;
 
