@@ -7,6 +7,11 @@
 #include <cmath>
 
 namespace midi {
+namespace {
+
+constexpr float kInaudible = 1e-9f;
+
+}  // namespace
 
 PeakLimiter::PeakLimiter(float ceiling, float releaseSamples)
     : ceiling_(ceiling), release_(std::exp(-1.0f / releaseSamples)) {}
@@ -19,6 +24,7 @@ void PeakLimiter::Process(float* left, float* right, size_t frames, size_t strid
     if (!std::isfinite(r)) r = 0;
     const float peak = std::max(std::fabs(l), std::fabs(r));
     envelope_ = peak > envelope_ ? peak : envelope_ * release_ + peak * (1 - release_);
+    if (envelope_ < kInaudible) envelope_ = 0;  // no denormals through long silences
     if (envelope_ > ceiling_) {
       const float gain = ceiling_ / envelope_;
       l *= gain;

@@ -1,5 +1,5 @@
-// Xvfb, window lookup, screenshots and xdotool input for desktop tests. The server takes the
-// first display number whose lock file is free and dies with the test (PR_SET_PDEATHSIG).
+// Xvfb, window lookup, screenshots and xdotool input for desktop tests. The server chooses
+// its own free display number and dies with the test (PR_SET_PDEATHSIG).
 #include "tests/desktop/xdisplay.h"
 
 #include <X11/Xatom.h>
@@ -33,15 +33,6 @@ void EndChild(pid_t& pid) {
   pid = -1;
 }
 
-int FreeDisplayNumber() {
-  for (int n = 70; n < 200; ++n) {
-    const std::string lock = "/tmp/.X" + std::to_string(n) + "-lock";
-    const std::string socket = "/tmp/.X11-unix/X" + std::to_string(n);
-    if (access(lock.c_str(), F_OK) != 0 && access(socket.c_str(), F_OK) != 0) return n;
-  }
-  return -1;
-}
-
 // Windows come and go while the test looks at them; a request about one that has just gone
 // fails, and the lookup skips it rather than ending the test.
 int IgnoreErrors(Display*, XErrorEvent*) { return 0; }
@@ -57,21 +48,31 @@ std::string TitleOf(Display* display, Window window) {
 }  // namespace
 
 std::string XvfbServer::Start(int width, int height) {
-  const int number = FreeDisplayNumber();
-  if (number < 0) return "no free X display number";
-  name_ = ":" + std::to_string(number);
+  // Xvfb picks a free display number itself and writes it to the pipe: no race with other
+  // X servers that tests start at the same time.
+  int numberPipe[2];
+  if (pipe(numberPipe) != 0) return "cannot make a pipe";
   const std::string screen = std::to_string(width) + "x" + std::to_string(height) + "x24";
   pid_ = fork();
   if (pid_ < 0) return "cannot fork";
   if (pid_ == 0) {
     prctl(PR_SET_PDEATHSIG, SIGTERM);
+    close(numberPipe[0]);
     const int null = open("/dev/null", O_WRONLY);
     dup2(null, 1);
     dup2(null, 2);
-    execlp("Xvfb", "Xvfb", name_.c_str(), "-screen", "0", screen.c_str(), "-nolisten", "tcp",
-           "-dpi", "96", static_cast<char*>(nullptr));
+    const std::string fd = std::to_string(numberPipe[1]);
+    execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", screen.c_str(),
+           "-nolisten", "tcp", "-dpi", "96", static_cast<char*>(nullptr));
     _exit(127);
   }
+  close(numberPipe[1]);
+  std::string number;
+  char c = 0;
+  while (read(numberPipe[0], &c, 1) == 1 && c != '\n') number += c;
+  close(numberPipe[0]);
+  if (number.empty()) return "Xvfb did not start (is it installed?)";
+  name_ = ":" + number;
   const Clock::time_point deadline = Clock::now() + kWait;
   while ((display_ = XOpenDisplay(name_.c_str())) == nullptr) {
     int status = 0;
