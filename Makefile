@@ -27,8 +27,11 @@ run: build
 	exec $(BUILD)/armonix
 
 # The program, its desktop entry, icon and README under PREFIX, staged under DESTDIR if given.
+# Only what is installed is built (target amx_installable), not the tests.
 PREFIX ?= /usr/local
-install: build
+install: configure
+	cmake -S . -B $(BUILD) >/dev/null
+	cmake --build $(BUILD) -j $(JOBS) --target amx_installable
 	DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix "$(PREFIX)"
 
 clean:

@@ -14,12 +14,17 @@ get_property(AMX_INSTALL_EXE GLOBAL PROPERTY AMX_APP_EXE)
 if(AMX_INSTALL_EXE AND (TARGET armonix-app OR TARGET armonix))
   install(PROGRAMS ${AMX_INSTALL_EXE} DESTINATION ${CMAKE_INSTALL_BINDIR})
 endif()
-# The target that makes it, for tests that run or install it.
+# The target that makes it, for tests that run or install it, and what `make install`
+# builds before installing.
 set(AMX_APP_TARGET "")
 if(TARGET armonix-app)
   set(AMX_APP_TARGET armonix-app)
 elseif(TARGET armonix)
   set(AMX_APP_TARGET armonix)
+endif()
+add_custom_target(amx_installable)
+if(AMX_APP_TARGET)
+  add_dependencies(amx_installable ${AMX_APP_TARGET})
 endif()
 install(FILES ${AMX_DATA_DIR}/armonix.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
