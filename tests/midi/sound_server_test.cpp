@@ -112,6 +112,8 @@ Heard PlayGuideNote(const soundserver::SoundServer& server, const Program& progr
   runprogram::HeadlessCall call{program.directory, server.ClientEnvironment(), "",
                                 runprogram::ProcessTempPath("sound_server_stderr", ".txt")};
   call.environment.emplace_back("ARMONIX_SCRIPT", script);
+  call.environment.emplace_back("ARMONIX_MIDI", "");  // the default output, whatever ours is
+  call.environment.emplace_back("ARMONIX_WAV", "");
   heard.run = runprogram::RunHeadless(program.runtime, call);
   usleep(300000);  // the last of the stream reaches the monitor
   recorder.Stop();
