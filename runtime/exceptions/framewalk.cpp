@@ -68,15 +68,14 @@ bool IsCallSite(ProbeReader& code, uintptr_t returnAddress) {
 // `jmp rel32` stubs; 0 when the call is not of that form.
 uintptr_t CallTarget(ProbeReader& code, uintptr_t returnAddress) {
   uint8_t opcode;
-  int32_t displacement;
+  uint32_t displacement;
   if (!code.Byte(returnAddress - 5, &opcode) || opcode != kCallRel32) return 0;
-  if (!code.Readable(returnAddress - 4, 4)) return 0;
-  displacement = *reinterpret_cast<const int32_t*>(returnAddress - 4);
+  if (!code.Word(returnAddress - 4, &displacement)) return 0;
   uintptr_t target = returnAddress + displacement;
   for (int hop = 0; hop < 2; ++hop) {
     if (!code.Byte(target, &opcode) || opcode != kJmpRel32) break;
-    if (!code.Readable(target + 1, 4)) return 0;
-    target = target + 5 + *reinterpret_cast<const int32_t*>(target + 1);
+    if (!code.Word(target + 1, &displacement)) return 0;
+    target = target + 5 + displacement;
   }
   return target;
 }

@@ -18,6 +18,10 @@ extern "C" double AmxImageCallCoreDouble(const void* fn, int32_t argc, const uin
 //   [ebp+20] state  [ebp+16] args  [ebp+12] argc  [ebp+8] fn  [ebp+4] return  [ebp] old ebp
 //   [ebp-4] ebx  [ebp-8] esi  [ebp-12] edi  [ebp-16] saved entry frame
 //   [ebp-20] previous barrier  [ebp-24] state
+// Below that the arguments are placed so that ESP is 16-byte aligned at the call, as the C
+// convention wants: runtime routines called as handlers (and the instrumented frames of a
+// sanitizer build, whose shadow layout assumes the aligned frame) rely on it; image code
+// itself needs only 4. The epilogue takes ESP back from EBP, so the padding costs nothing.
 asm(R"(
     .text
     .globl AmxImageCallCore
@@ -40,7 +44,14 @@ AmxImageCallCoreDouble:
     movl 12(%ebp), %ecx             # mov ecx, [ebp+12]        ; argc
     movl 16(%ebp), %edx             # mov edx, [ebp+16]        ; args
     testl %ecx, %ecx                # test ecx, ecx
-    jle 2f                          # jle .call
+    jg 3f                           # jg .align
+    xorl %ecx, %ecx                 # xor ecx, ecx             ; argc <= 0 passes none
+3:  leal (,%ecx,4), %eax            # lea eax, [ecx*4]         ; bytes of arguments
+    subl %eax, %esp                 # sub esp, eax
+    andl $-16, %esp                 # and esp, -16
+    addl %eax, %esp                 # add esp, eax             ; 16-aligned at the call
+    testl %ecx, %ecx                # test ecx, ecx
+    jz 2f                           # jz .call
 1:  pushl -4(%edx,%ecx,4)           # push dword [edx+ecx*4-4] ; last argument first
     decl %ecx                       # dec ecx
     jnz 1b                          # jnz .push

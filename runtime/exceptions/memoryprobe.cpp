@@ -87,6 +87,9 @@ bool ProbeReader::BigEndian32(uintptr_t address, int32_t* value) {
 
 bool ProbeReader::Word(uintptr_t address, uint32_t* value) {
   if (!Readable(address, 4)) return false;
-  *value = *reinterpret_cast<const volatile uint32_t*>(address);
+  // Byte by byte: code words (call displacements) have no alignment.
+  const volatile uint8_t* p = reinterpret_cast<const volatile uint8_t*>(address);
+  *value = uint32_t{p[0]} | (uint32_t{p[1]} << 8) | (uint32_t{p[2]} << 16) |
+           (uint32_t{p[3]} << 24);
   return true;
 }
