@@ -93,7 +93,21 @@ const std::string kAppleOnly =
     "MenuBar\n  AppleMenu\n    MenuItem info \"Info\"\n  End AppleMenu\nEnd MenuBar\n"
     "Window W\n  Sub EnableMenuItems()\n    info.Enabled = True\n  End Sub\nEnd Window\n";
 
+// V in two modules, neither of them the caller's.
+const std::string kTwoModulesV =
+    "Module A\n  Function V() As Integer\n    Return 1\n  End Function\nEnd Module\n"
+    "Module B\n  Function V() As Integer\n    Return 2\n  End Function\nEnd Module\n";
+const std::string kAmbiguousCall = kTwoModulesV + InF("    Return V() + 1");
+const std::string kAmbiguousName = kTwoModulesV + InF("    Return V");
+const std::string kAmbiguousInWindow = kTwoModulesV + "Window W\n  Sub Open()\n    Self.Title = Str(V)\n  End Sub\nEnd Window\n";
+
 const BadProgram kBadPrograms[] = {
+    {"call of a function two other modules have", kAmbiguousCall.c_str(),
+     "test.amx:13:13: error: 'V' is a function of several modules: name its module"},
+    {"bare name of a function two other modules have", kAmbiguousName.c_str(),
+     "test.amx:13:12: error: 'V' is a function of several modules: name its module"},
+    {"a window handler has no module of its own", kAmbiguousInWindow.c_str(),
+     "test.amx:13:22: error: 'V' is a function of several modules: name its module"},
     {"an item only in the application menu used", kAppleOnly.c_str(),
      "test.amx:8:5: error: menu item 'info' stands only in the application menu, where the runtime makes no item"},
     {"a menu of the bar used as an item", kBarMenu.c_str(),

@@ -161,6 +161,29 @@ const ProgramCase kPrograms[] = {
      "  End Function\n"
      "End Module\n",
      2},
+    {"a module's own function before another module's of the same name",
+     "Module A\n"
+     "  Function V() As Integer\n"
+     "    Return 1\n"
+     "  End Function\n"
+     "  Function G() As Integer\n"
+     "    Return V() * 10 + V\n"
+     "  End Function\n"
+     "End Module\n"
+     "Module B\n"
+     "  Function V() As Integer\n"
+     "    Return 2\n"
+     "  End Function\n"
+     "  Function G() As Integer\n"
+     "    Return V * 100 + A.V\n"
+     "  End Function\n"
+     "End Module\n"
+     "Module M\n"
+     "  Function F() As Integer\n"
+     "    Return A.G + B.G * 1000\n"
+     "  End Function\n"
+     "End Module\n",
+     201011},
     {"objects with fields",
      "Class Note Inherits Object\n"
      "  Dim pitch As Integer\n"

@@ -199,7 +199,7 @@ Val FunctionCompiler::Call(const Expr& e, bool statement) {
     Self(e);
     return ControlOf(*control, callee, e.args[0].get());
   }
-  int32_t function = model_.FindFunction(callee.text);
+  int32_t function = model_.FindFunction(callee.text, fn_.module);
   if (function == -2) Fail(e.pos, "'" + callee.text + "' is a function of several modules: name its module");
   if (function >= 0) return CallFunction(function, callee, e.args, statement);
   if (IsBuiltinFunction(callee.text)) return BuiltinCall(callee.text, callee, e.args, statement);

@@ -52,7 +52,11 @@ const ModuleModel* ProgramModel::FindModule(const std::string& name) const {
   return nullptr;
 }
 
-int32_t ProgramModel::FindFunction(const std::string& name) const {
+int32_t ProgramModel::FindFunction(const std::string& name, int32_t own) const {
+  if (own >= 0) {
+    auto it = modules[own].functions.find(Lower(name));
+    if (it != modules[own].functions.end()) return it->second;
+  }
   int32_t found = -1;
   for (const ModuleModel& m : modules) {
     auto it = m.functions.find(Lower(name));
@@ -582,6 +586,7 @@ class Driver {
         int32_t id = AddFunction(Lower(decl.name + "." + func.name), FunctionKind::kModule);
         FunctionRecord& f = model_.functions[id];
         f.decl = &func;
+        f.module = static_cast<int32_t>(model_.modules.size());
         SetParams(f, func);
         if (func.result) f.result = ResolveType(*func.result).value_or(Type{});
         module.functions[Lower(func.name)] = id;

@@ -241,7 +241,7 @@ bool FunctionCompiler::RunsNoProgramCode(const Expr& e) {
       if (e.left->kind != ExprKind::kName) return false;
       const std::string& name = e.left->text;
       bool harmless = (FindLocal(name) && FindLocal(name)->type.kind == TypeKind::kArray) ||
-                      (!FindLocal(name) && model_.FindFunction(name) < 0 && IsBuiltinFunction(name) &&
+                      (!FindLocal(name) && model_.FindFunction(name, fn_.module) < 0 && IsBuiltinFunction(name) &&
                        !SameName(name, "MsgBox"));
       for (const ExprPtr& arg : e.args) harmless = harmless && RunsNoProgramCode(*arg);
       return harmless;
@@ -290,7 +290,7 @@ Val FunctionCompiler::Name(const Expr& e, bool statement) {
     CallEntry("RuntimeMenuReference", 4);
     return OwnResult(Type::Object(classes_.Find("MenuItem")));
   }
-  int32_t function = model_.FindFunction(e.text);
+  int32_t function = model_.FindFunction(e.text, fn_.module);
   if (function == -2) Fail(e.pos, "'" + e.text + "' is a function of several modules: name its module");
   if (function >= 0) return CallFunction(function, e, {}, statement);
   if (IsBuiltinFunction(e.text)) return BuiltinCall(e.text, e, {}, statement);

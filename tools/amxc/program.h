@@ -44,6 +44,7 @@ struct FunctionRecord {
                               // -1 for handlers of the program's own classes
   int32_t meClass = -1;       // class of Me (handlers), or the class a destructor cleans
   bool controlArray = false;  // Me is a member of a control array
+  int32_t module = -1;        // the module a module function belongs to
   imagekit::CodeLabel label;
   FunctionCode code;
 };
@@ -110,8 +111,9 @@ struct ProgramModel {
   int32_t ImageClassIndex(int32_t cls);
   int32_t FindWindow(const std::string& name) const;
   const ModuleModel* FindModule(const std::string& name) const;
-  // A module function by name in any module; -1 when none, -2 when several modules have it.
-  int32_t FindFunction(const std::string& name) const;
+  // A module function by name: the function of module `own` (the caller's) first, else the
+  // one module function of that name; -1 when none, -2 when several other modules have it.
+  int32_t FindFunction(const std::string& name, int32_t own = -1) const;
 };
 
 // Generates the code of function `id` into its record; errors go to model.diags.
