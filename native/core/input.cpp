@@ -65,19 +65,29 @@ UINT DoubleClickFor(HWND target, UINT msg, POINT screen) {
   return twice && (target->cls->style & CS_DBLCLKS) ? WM_LBUTTONDBLCLK : msg;
 }
 
+// The window the pointer's messages go to: the capture, else the one under the pointer.
+HWND PointerTarget(POINT screen) {
+  auto& s = State();
+  return s.capture && IsWindow(s.capture) ? s.capture : WindowFromPoint(screen);
+}
+
 }  // namespace
 
 POINT PointerPosition() { return TheBackend().CursorPos(); }
 
 void InputPointer(PointerAction action, POINT screen) {
   TrackButtons(action);
-  auto& s = State();
-  HWND target = s.capture && IsWindow(s.capture) ? s.capture : WindowFromPoint(screen);
+  HWND target = PointerTarget(screen);
   if (!target) return;
   UINT msg = MessageFor(action);
   bool press = action == PointerAction::kLeftDown || action == PointerAction::kRightDown;
-  if (press && !s.capture && !MouseActivate(target, msg)) return;
-  if (!IsWindow(target)) return;
+  if (press && !State().capture) {
+    if (!MouseActivate(target, msg)) return;
+    // The press that activated the window is delivered too, to what is under the pointer
+    // now: activation may have raised the window or enabled the control there.
+    target = PointerTarget(screen);
+    if (!target) return;
+  }
   msg = DoubleClickFor(target, msg, screen);
   POINT local = screen;
   ScreenToClient(target, &local);

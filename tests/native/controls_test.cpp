@@ -32,6 +32,59 @@ TEST_F(ControlsTest, AClickedButtonSendsBnClickedWithItsIdentifier) {
   EXPECT_EQ(GetFocus(), ok);
 }
 
+// A click on a window behind another: what the window answers to WM_MOUSEACTIVATE decides
+// whether it is activated and whether the press is delivered, to the control under the
+// pointer once activation is done (a window may keep its controls disabled while inactive).
+struct InactiveClick {
+  const char* what;
+  LRESULT answer;         // W's answer to WM_MOUSEACTIVATE; 0 leaves it to DefWindowProc
+  bool disabledInactive;  // W enables its controls only while it is active
+  const char* activation;  // how W is activated ("" for not at all): WA_CLICKACTIVE by the
+                           // click, WA_ACTIVE by the focus the button takes when pushed
+  bool clicked;
+};
+
+const InactiveClick* gInactive = nullptr;
+
+LRESULT ActivationProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  LoggingProc(hwnd, msg, wParam, lParam);
+  if (msg == WM_MOUSEACTIVATE && gInactive->answer) return gInactive->answer;
+  if (msg == WM_ACTIVATE && gInactive->disabledInactive)
+    for (HWND child : hwnd->children) EnableWindow(child, LOWORD(wParam) != WA_INACTIVE);
+  return DefWindowProcA(hwnd, msg, wParam, lParam);
+}
+
+class InactiveClickTest : public ControlsTest, public ::testing::WithParamInterface<InactiveClick> {};
+
+TEST_P(InactiveClickTest, ActivatesAndDeliversAsTheWindowAnswers) {
+  const InactiveClick& c = GetParam();
+  gInactive = &c;
+  Script("move \"W\" 20 20\nclick\n");
+  Window();
+  SetWindowLongA(parent_, GWL_WNDPROC, static_cast<LONG>(reinterpret_cast<uintptr_t>(&ActivationProc)));
+  HWND ok = Child("BUTTON", "OK", BS_PUSHBUTTON, 10, 10, 80, 24, 42, "ok");
+  HWND front = TopLevel("Front", 600, 100, 100, 100);
+  ASSERT_EQ(GetActiveWindow(), front);
+  ASSERT_EQ(IsWindowEnabled(ok), !c.disabledInactive);
+  gLog.clear();
+  RunLoop();
+  bool activated = *c.activation != 0;
+  EXPECT_EQ(GetActiveWindow(), activated ? parent_ : front) << c.what;
+  EXPECT_EQ(Logged({WM_ACTIVATE}), activated ? Lines({"ACTIVATE Front 0 W", c.activation}) : Lines{}) << c.what;
+  EXPECT_EQ(Logged({WM_COMMAND}), c.clicked ? Lines({"COMMAND W 42 0 ok"}) : Lines{}) << c.what;
+  if (c.clicked) EXPECT_EQ(GetFocus(), ok) << c.what;
+}
+
+const InactiveClick kInactiveClicks[] = {
+    {"default answer", 0, false, "ACTIVATE W 2 Front", true},
+    {"default answer, controls enabled by the activation", 0, true, "ACTIVATE W 2 Front", true},
+    {"MA_ACTIVATE, controls enabled by the activation", MA_ACTIVATE, true, "ACTIVATE W 2 Front", true},
+    {"MA_ACTIVATEANDEAT", MA_ACTIVATEANDEAT, true, "ACTIVATE W 2 Front", false},
+    {"MA_NOACTIVATE", MA_NOACTIVATE, false, "ACTIVATE W 1 Front", true},
+    {"MA_NOACTIVATEANDEAT", MA_NOACTIVATEANDEAT, false, "", false},
+};
+INSTANTIATE_TEST_SUITE_P(Answers, InactiveClickTest, ::testing::ValuesIn(kInactiveClicks));
+
 TEST_F(ControlsTest, DisabledButtonsIgnoreClicksAndBmClickClicks) {
   Script("move \"W\" 20 20\nclick\n");
   Window();
