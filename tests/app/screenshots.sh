@@ -5,24 +5,30 @@
 # Usage: screenshots.sh ARMONIX XSHOT OUTDIR
 set -u
 armonix=$1 xshot=$2 outdir=$3
-for tool in xvfb-run xdotool; do
+withxvfb=$(dirname "$0")/../support/with-xvfb.sh
+for tool in Xvfb xdotool; do
   command -v $tool >/dev/null 2>&1 || { echo "skipped: $tool is not installed"; exit 77; }
 done
 rm -f "$outdir/armonix_main.ppm" "$outdir/armonix_intervalli.ppm" "$outdir/armonix_fltk.log"
-xvfb-run -a -s "-screen 0 1024x768x24" sh -c '
+"$withxvfb" -s "-screen 0 1024x768x24" sh -c '
   ARMONIX_NATIVE=fltk ARMONIX_MIDI=none "$1" > "$3/armonix_fltk.log" 2>&1 &
   pid=$!
   # The main window is centred: its client area starts at (316, 140), the menu bar above it.
-  for i in $(seq 60); do
+  # Waits are by what appears on the screen, not by time, so a loaded machine only slows it.
+  for i in $(seq 120); do
     [ -n "$(xdotool search --onlyvisible --name "^\$" 2>/dev/null | head -n 1)" ] && break
     sleep 1
   done
   sleep 2
   "$2" "$3/armonix_main.ppm"
-  xdotool mousemove 500 130 click 1   # "Ear training"
+  for i in $(seq 10); do
+    xdotool mousemove 500 130 click 1   # "Ear training"
+    sleep 2
+    xdotool mousemove 490 207 click 1   # "Intervalli"
+    wid=$(timeout 20 xdotool search --sync --onlyvisible --name "^Intervalli\$" 2>/dev/null | head -n 1)
+    [ -n "$wid" ] && break
+  done
   sleep 2
-  xdotool mousemove 490 207 click 1   # "Intervalli"
-  sleep 3
   "$2" "$3/armonix_intervalli.ppm"
   xdotool key ctrl+q
   for i in $(seq 30); do kill -0 $pid 2>/dev/null || break; sleep 1; done

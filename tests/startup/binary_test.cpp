@@ -23,7 +23,7 @@ struct ProgramResult {
 // backend "headless" runs directly; "fltk" runs under a virtual X server.
 ProgramResult RunProgram(const std::string& directory, const std::string& program,
                          const std::string& arguments, const std::string& backend = "headless") {
-  std::string launcher = backend == "fltk" ? "xvfb-run -a " : "";
+  std::string launcher = backend == "fltk" ? std::string(AMX_WITH_XVFB) + " " : "";
   std::string command = "cd '" + directory + "' && ARMONIX_NATIVE=" + backend +
                         " ARMONIX_SCRIPT= timeout 60 " + launcher + "'" + program + "' " +
                         arguments + " 2>&1";
@@ -67,8 +67,8 @@ TEST(Binary, QuittingAnMdiApplicationEndsCleanlyInBothBackends) {
   testimage::ScopedDirectory removed(dir);
   for (const char* backend : {"headless", "fltk"}) {
     SCOPED_TRACE(backend);
-    if (std::string(backend) == "fltk" && std::system("command -v xvfb-run >/dev/null") != 0) {
-      GTEST_SKIP() << "xvfb-run is not installed: the desktop backend cannot be tried";
+    if (std::string(backend) == "fltk" && std::system("command -v Xvfb >/dev/null") != 0) {
+      GTEST_SKIP() << "Xvfb is not installed: the desktop backend cannot be tried";
     }
     ProgramResult result = RunProgram(dir, AMX_RUNTIME_EXE, "", backend);
     EXPECT_EQ(result.exitCode, 0) << result.output;

@@ -4,12 +4,13 @@
 # report the move and both commands. A screenshot goes to the build directory. Usage: fltk_demo_test.sh DEMO XSHOT OUTDIR
 set -u
 demo=$1 xshot=$2 outdir=$3
-for tool in xvfb-run xdotool; do
+withxvfb=$(dirname "$0")/../../support/with-xvfb.sh
+for tool in Xvfb xdotool; do
   command -v $tool >/dev/null 2>&1 || { echo "skipped: $tool is not installed"; exit 77; }
 done
 log=$outdir/fltk_demo.log
 rm -f "$log" "$outdir/fltk_demo.ppm"
-xvfb-run -a -s "-screen 0 1024x768x24" sh -c '
+"$withxvfb" -s "-screen 0 1024x768x24" sh -c '
   ARMONIX_NATIVE=fltk "$1" > "$2" 2>&1 &
   pid=$!
   wid=$(timeout 120 xdotool search --sync --name "Armonix demo" | head -n 1)
