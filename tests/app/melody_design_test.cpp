@@ -65,20 +65,24 @@ struct Design {
   bool growAndZoom;
   int placement;
   std::vector<std::string> state;  // fields that must lie below the visible area
+  // The scale window has a back colour of its own, the usual face, so that the melodic minor
+  // window's colours show on it.
+  const char* backColor = nullptr;
 };
 
 const Design kDesigns[] = {
     {"fns", "", 225, false, 0, {"efin"}},
     {"fni", "Intervalli", 225, false, 0, {"efin"}},
-    {"fn", "", 225, false, 0, {}},
+    {"fn", "", 225, false, 0, {}, "13947080"},
     {"fnmmel", "Scala minore melodica", 400, false, 0, {}},
     {"fndm", "Dettati melodici", 225, true, 1, {"ef1", "ef2", "ef3", "ef4", "ef5", "ef6", "ef7", "ef8"}},
 };
 
 std::vector<std::string> WindowLines(const Design& d) {
   auto b = [](bool v) { return std::string(v ? "\"True\"" : "\"False\""); };
-  return {"Name = \"" + std::string(d.name) + "\"", "Frame = \"0\"", "HasBackColor = \"False\"",
-          "BackColor = \"16777215\"", "Backdrop = \"0\"", "Title = \"" + std::string(d.title) + "\"",
+  std::string back = d.backColor ? d.backColor : "16777215";
+  return {"Name = \"" + std::string(d.name) + "\"", "Frame = \"0\"", "HasBackColor = " + b(d.backColor != nullptr),
+          "BackColor = \"" + back + "\"", "Backdrop = \"0\"", "Title = \"" + std::string(d.title) + "\"",
           "Visible = \"True\"", "FullScreen = \"False\"", "MenuBarVisible = \"True\"", "CloseBox = \"True\"",
           "GrowIcon = " + b(d.growAndZoom), "ZoomIcon = " + b(d.growAndZoom), "BalloonHelp = \"\"",
           "MacProcID = \"0\"", "Placement = \"" + std::to_string(d.placement) + "\"", "Width = \"508\"",
