@@ -22,6 +22,8 @@ std::string HoverBar(int k) { return melody::Hover(kTitle, BarX(k), 90); }
 std::string Answer(int k, const std::string& text) { return melody::TypeAt(kTitle, BarX(k), 183, text); }
 std::string Hidden(const std::string& dump, int k) { return melody::FieldAt(dump, kTitle, 80 + 40 * (k - 1), 300); }
 std::string Visible(const std::string& dump, int k) { return melody::FieldAt(dump, kTitle, 80 + 40 * (k - 1), 172); }
+// The hidden field below the answer that keeps what the last "Check" wrote there.
+std::string Remembered(const std::string& dump, int k) { return melody::FieldAt(dump, kTitle, 80 + 40 * (k - 1), 330); }
 const std::string kCheck = melody::Click(kTitle, 455, 70);
 const std::string kClear = melody::Click(kTitle, 455, 110);
 constexpr char kOpen[] = "menu \"Dettati/Melodici\"\n";
@@ -31,10 +33,6 @@ std::vector<std::string> Offs() {
   std::vector<std::string> offs;
   for (int n : kScale) offs.push_back(apptest::NoteOff(kChannel, n));
   return offs;
-}
-
-bool EndsWith(const std::string& text, const std::string& end) {
-  return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
 }
 
 int Degree(int note) {
@@ -200,27 +198,27 @@ TEST(MelodicDictation, JudgesLetterAndItalianNamesAndLeavesEmptyAnswersUnjudged)
     SCOPED_TRACE(g);
     std::string script = kOpen + FillHidden(kJudged[g]);
     for (int k = 1; k <= 8; ++k) script += Answer(k, kJudged[g][k - 1].written);
-    // A second "Check" keeps every verdict (a bare solution reads as an answer then).
+    // A second "Check" leaves every field as the first one wrote it: a bare solution is no
+    // answer of the student's.
     script += kCheck + "dump\n" + kCheck + "dump\n";
     apptest::Session s = melody::RunClean(script);
     std::vector<std::string> dumps = apptest::Dumps(s.output);
     ASSERT_EQ(dumps.size(), 2u) << s.output;
     for (int k = 1; k <= 8; ++k) {
-      EXPECT_EQ(Hidden(dumps[0], k), kJudged[g][k - 1].degree) << k;
-      EXPECT_EQ(Visible(dumps[0], k), kJudged[g][k - 1].shown) << k << " " << kJudged[g][k - 1].written;
-      std::string shown = kJudged[g][k - 1].shown;
-      bool judged = EndsWith(shown, " sì") || EndsWith(shown, " no");
-      if (judged) {
-        EXPECT_EQ(Visible(dumps[1], k), shown) << k;
-      }
+      const Judged& j = kJudged[g][k - 1];
+      bool drawn = j.degree[0] >= '1' && j.degree[0] <= '8';
+      EXPECT_EQ(Hidden(dumps[0], k), j.degree) << k;
+      EXPECT_EQ(Visible(dumps[0], k), j.shown) << k << " " << j.written;
+      EXPECT_EQ(Remembered(dumps[0], k), drawn ? j.shown : "") << k;
+      EXPECT_EQ(Visible(dumps[1], k), j.shown) << k << " " << j.written;
+      EXPECT_EQ(Remembered(dumps[1], k), drawn ? j.shown : "") << k;
     }
     EXPECT_TRUE(s.midi.empty() || melody::OnChannel(s.midi, kChannel).empty());
   }
 }
 
 // A verdict belongs to the note it judged: after the bar has drawn again, "Check" writes the
-// new solution alone unless it is the same note; a solution standing alone is read as an
-// answer by the next "Check".
+// new solution alone unless it is the same note; what "Check" wrote is never judged.
 TEST(MelodicDictation, ANewDrawReplacesAnOldVerdictByTheNewSolution) {
   std::string script = kOpen + FillHidden(kJudged[0]) + Answer(1, "Do3") + kCheck + "dump\n";
   for (int i = 0; i < 12; ++i) script += HoverBar(1) + melody::Away(kTitle) + kCheck + "dump\n";
@@ -233,13 +231,49 @@ TEST(MelodicDictation, ANewDrawReplacesAnOldVerdictByTheNewSolution) {
   std::string shown = "C3 sì";
   for (int i = 0; i < 12; ++i) {
     std::string solution = kSolution[Degree(notes[i]) - 1];
-    if (EndsWith(shown, " sì") || EndsWith(shown, " no")) {
-      if (shown.rfind(solution + " ", 0) != 0) shown = solution;
-    } else {
-      shown = solution + (shown == solution ? " sì" : " no");
-    }
+    if (shown != solution && shown != solution + " sì" && shown != solution + " no") shown = solution;
     EXPECT_EQ(Visible(dumps[i + 1], 1), shown) << i;
+    EXPECT_EQ(Remembered(dumps[i + 1], 1), shown) << i;
   }
 }
+
+// Bar 1 holds C3 throughout; each case is a run of steps on its answer field, each step
+// followed by a dump of what the field shows. What "Check" wrote is left alone by the next
+// "Check"; whatever the student changed, or typed after "Clear", is judged.
+struct Repeat {
+  const char* what;
+  std::vector<std::pair<std::string, std::string>> steps;  // script step, field after it
+};
+
+const Repeat kRepeats[] = {
+    {"an unanswered field keeps its bare solution", {{kCheck, "C3"}, {kCheck, "C3"}, {kCheck, "C3"}}},
+    {"a wrong answer keeps its verdict", {{Answer(1, "D3"), "D3"}, {kCheck, "C3 no"}, {kCheck, "C3 no"}}},
+    {"a right answer keeps its verdict", {{Answer(1, "do 3"), "do 3"}, {kCheck, "C3 sì"}, {kCheck, "C3 sì"}}},
+    // After Clear the field remembers nothing: "C3" typed again is the student's answer.
+    {"the solution typed after Clear", {{kCheck, "C3"}, {kClear, ""}, {Answer(1, "C3"), "C3"}, {kCheck, "C3 sì"},
+                                        {kCheck, "C3 sì"}}},
+    {"the bare solution edited by the student", {{kCheck, "C3"}, {Answer(1, "x"), "<edited>"}, {kCheck, "C3 no"}}},
+};
+
+class RepeatedCheck : public ::testing::TestWithParam<Repeat> {};
+
+TEST_P(RepeatedCheck, JudgesOnlyWhatTheStudentWrote) {
+  const Repeat& c = GetParam();
+  std::string script = std::string(kOpen) + "type \"1\"\n";  // ef1 has the focus
+  for (const auto& step : c.steps) script += step.first + "dump\n";
+  apptest::Session s = melody::RunClean(script);
+  std::vector<std::string> dumps = apptest::Dumps(s.output);
+  ASSERT_EQ(dumps.size(), c.steps.size()) << s.output;
+  for (size_t i = 0; i < dumps.size(); ++i) {
+    std::string shown = Visible(dumps[i], 1);
+    if (c.steps[i].second == "<edited>") {
+      EXPECT_TRUE(shown == "C3x" || shown == "xC3") << c.what << ", step " << i << ": " << shown;
+    } else {
+      EXPECT_EQ(shown, c.steps[i].second) << c.what << ", step " << i;
+    }
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Steps, RepeatedCheck, ::testing::ValuesIn(kRepeats));
 
 }  // namespace
