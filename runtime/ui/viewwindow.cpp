@@ -8,6 +8,7 @@
 #include "runtime/objects/stringmap.h"
 #include "runtime/ui/controlcreation.h"
 #include "runtime/ui/controlobject.h"
+#include "runtime/ui/instancevariable.h"
 #include "runtime/ui/windowlayer.h"
 
 namespace {
@@ -101,8 +102,8 @@ void RuntimeViewWindow::TearDown() {
   windows::DestroyNativeWindow(this);
   Unlink(this);
   if (instanceVariable != nullptr) {
-    ObjectHeader* held = *instanceVariable;
-    *instanceVariable = nullptr;
+    ObjectHeader* held = LoadInstanceVariable(instanceVariable);
+    StoreInstanceVariable(instanceVariable, nullptr);
     instanceVariable = nullptr;
     UnlockObject(held);
   }

@@ -18,6 +18,7 @@
 #include "runtime/startup/message.h"
 #include "runtime/ui/controlcreation.h"
 #include "runtime/ui/events.h"
+#include "runtime/ui/instancevariable.h"
 #include "runtime/ui/windowlayer.h"
 
 namespace {
@@ -247,8 +248,8 @@ void BuildViewWindow(RuntimeViewWindow* view, WindowObject* window, const Window
 
 void StoreVariable(ObjectHeader** variable, ObjectHeader* window) {
   if (variable == nullptr) return;
-  ObjectHeader* old = *variable;
-  *variable = LockObject(window);
+  ObjectHeader* old = LoadInstanceVariable(variable);
+  StoreInstanceVariable(variable, LockObject(window));
   UnlockObject(old);
 }
 
@@ -290,8 +291,8 @@ AMX_ENTRY ObjectHeader* RuntimeCreateWindow(void* description,
   FreePlan(&plan);  // 7
   if (fullScreen > 0 && window->native != nullptr) windowFullScreenSetter(object, 0, 1);
   if (window->native != nullptr) return object;  // 8
-  if (instanceVariable != nullptr && *instanceVariable == object) {
-    *instanceVariable = nullptr;
+  if (instanceVariable != nullptr && LoadInstanceVariable(instanceVariable) == object) {
+    StoreInstanceVariable(instanceVariable, nullptr);
     UnlockObject(object);
   }
   UnlockObject(object);
