@@ -1,5 +1,6 @@
-// The FLTK desktop backend. Each top-level window is an Fl_Window (with an Fl_Menu_Bar when
-// it has a menu); the window manager in native/core owns the content, so FLTK events become
+// The FLTK desktop backend. Each top-level window is an Fl_Window (with a menu bar of one
+// Fl_Menu_Bar a row when it has a menu: titles that do not fit wrap onto further rows, which
+// the window grows upwards to hold, so the client area stays where the core has it); the window manager in native/core owns the content, so FLTK events become
 // queued input (our queue: FLTK dispatches inside Fl::wait), exposures become invalid
 // regions, and WM_PAINT drawing goes to the window through make_current. Everything on the
 // X side is in device pixels, the design pixels of the core times the scale factor
@@ -17,8 +18,10 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 
 #include "native/core/input.h"
+#include "native/fltk/menurows.h"
 #include "native/fltk/scale.h"
 #include "native/fltk/xwindow.h"
 #include "native/headless/script.h"
@@ -27,7 +30,9 @@
 namespace native {
 namespace {
 
-constexpr int kMenuHeight = 19;  // the core's menu bar height, so geometry agrees
+constexpr int kMenuHeight = 19;  // the core's menu bar height: the height of each row
+constexpr int kTitleLead = 6;    // Fl_Menu_Bar draws its first title this far in
+constexpr int kTitlePadding = 16;  // and each title this much wider than its label
 constexpr int kMenuTextSize = 12;
 constexpr int kMessageTextSize = 14;
 bool gModal = false;             // a message box is up: our windows take no input
@@ -36,8 +41,6 @@ Scale gScale;                    // chosen when the backend starts
 int Dev(int design) { return gScale.ToDevice(design); }
 int Design(int device) { return gScale.ToDesign(device); }
 int DeviceMenuHeight() { return Dev(kMenuHeight); }
-
-int MenuHeightOf(HWND hwnd) { return GetMenu(hwnd) ? kMenuHeight : 0; }
 
 uint32_t Modifiers() {
   uint32_t m = 0;
@@ -131,7 +134,9 @@ class TopWindow : public Fl_Window {
   }
 
   HWND hwnd() const { return hwnd_; }
-  MenuBar* bar = nullptr;
+  // Device pixels above the client area: the menu bar's rows.
+  int BarHeight() const;
+  std::unique_ptr<MenuBar> bar;
   bool applying = false;  // a geometry change from the core, not from the user
 
   int handle(int event) override;
@@ -147,70 +152,77 @@ class TopWindow : public Fl_Window {
 
 void PostCommand(Fl_Widget* widget, void* id);
 
-// The menu bar of a window: before it opens, the window gets WM_INITMENU and the items are
-// rebuilt from the core's menu, so enabling done on WM_INITMENU shows at once.
-class MenuBar : public Fl_Menu_Bar {
+// Captions as FLTK menu paths take: the text before the shortcut, with FLTK's path
+// characters escaped.
+std::string Label(const std::string& caption) {
+  std::string text = caption.substr(0, caption.find('\t'));
+  std::string out;
+  for (char c : Cp1252ToUtf8(text)) {
+    if (c == '/' || c == '\\' || c == '_') out += '\\';
+    out += c;
+  }
+  return out;
+}
+
+int Shortcut(const std::string& caption) {
+  size_t tab = caption.find('\t');
+  if (tab == std::string::npos) return 0;
+  int vk = 0;
+  char ch = 0;
+  uint32_t mods = 0;
+  if (!ParseKeyText(caption.substr(tab + 1), &vk, &ch, &mods)) return 0;
+  int key = (vk >= 'A' && vk <= 'Z') ? vk + 32 : (vk >= VK_F1 && vk <= VK_F24) ? FL_F + vk - VK_F1 + 1 : vk;
+  return key | ((mods & kKeyControl) ? FL_CTRL : 0) | ((mods & kKeyShift) ? FL_SHIFT : 0) |
+         ((mods & kKeyAlt) ? FL_ALT : 0);
+}
+
+bool IsTitle(const MenuItem& item) {
+  return !(item.flags & MF_SEPARATOR) && !Label(item.text).empty();
+}
+
+// One row of a window's menu bar: the titles of positions [begin, end) of the core's menu.
+// Before a menu opens, the window gets WM_INITMENU and the rows are refilled from the core's
+// menu, so enabling done on WM_INITMENU shows at once.
+class MenuRow : public Fl_Menu_Bar {
  public:
-  MenuBar(TopWindow* owner, int w) : Fl_Menu_Bar(0, 0, w, DeviceMenuHeight()), owner_(owner) {
+  MenuRow(TopWindow* owner) : Fl_Menu_Bar(0, 0, 1, DeviceMenuHeight()), owner_(owner) {
     textsize(Dev(kMenuTextSize));
     box(FL_FLAT_BOX);
   }
 
-  void Rebuild() {
+  void Fill(HMENU menu, size_t begin, size_t end) {
     clear();
-    HMENU menu = GetMenu(owner_->hwnd());
-    if (menu) AddItems(menu, "");
+    if (menu) AddItems(menu, "", begin, std::min(end, menu->items.size()));
     redraw();
   }
 
-  int handle(int event) override {
-    if (gModal) return 1;
-    if (event == FL_PUSH && IsWindow(owner_->hwnd())) {
-      SendMessageA(owner_->hwnd(), WM_INITMENU,
-                   reinterpret_cast<WPARAM>(GetMenu(owner_->hwnd())), 0);
-      if (!IsWindow(owner_->hwnd())) return 1;
-      Rebuild();
+  // Each title's width as Fl_Menu_Bar lays it out, padding included.
+  std::vector<int> TitleWidths() const {
+    std::vector<int> widths;
+    if (!menu()) return widths;
+    for (const Fl_Menu_Item* m = menu()->first(); m && m->text; m = m->next()) {
+      widths.push_back(m->measure(nullptr, this) + kTitlePadding);
     }
-    return Fl_Menu_Bar::handle(event);
+    return widths;
   }
+
+  int handle(int event) override;
 
  private:
-  static std::string Label(const std::string& caption) {
-    std::string text = caption.substr(0, caption.find('\t'));
-    std::string out;
-    for (char c : Cp1252ToUtf8(text)) {
-      if (c == '/' || c == '\\' || c == '_') out += '\\';
-      out += c;
-    }
-    return out;
-  }
-
-  static int Shortcut(const std::string& caption) {
-    size_t tab = caption.find('\t');
-    if (tab == std::string::npos) return 0;
-    int vk = 0;
-    char ch = 0;
-    uint32_t mods = 0;
-    if (!ParseKeyText(caption.substr(tab + 1), &vk, &ch, &mods)) return 0;
-    int key = (vk >= 'A' && vk <= 'Z') ? vk + 32 : (vk >= VK_F1 && vk <= VK_F24) ? FL_F + vk - VK_F1 + 1 : vk;
-    return key | ((mods & kKeyControl) ? FL_CTRL : 0) | ((mods & kKeyShift) ? FL_SHIFT : 0) |
-           ((mods & kKeyAlt) ? FL_ALT : 0);
-  }
-
-  void AddItems(HMENU menu, const std::string& prefix) {
-    for (size_t i = 0; i < menu->items.size(); ++i) {
+  void AddItems(HMENU menu, const std::string& prefix, size_t begin, size_t end) {
+    for (size_t i = begin; i < end; ++i) {
       const MenuItem& item = menu->items[i];
       if (item.flags & MF_SEPARATOR) {
         int last = size() - 2;  // before the terminator
         if (last >= 0) mode(last, mode(last) | FL_MENU_DIVIDER);
         continue;
       }
-      if (item.text.empty()) continue;
+      if (Label(item.text).empty()) continue;
       std::string path = prefix + Label(item.text);
       int flags = (item.flags & (MF_GRAYED | MF_DISABLED)) ? FL_MENU_INACTIVE : 0;
       if (item.flags & MF_POPUP) {
         add(path.c_str(), 0, nullptr, nullptr, FL_SUBMENU | flags);
-        if (IsMenu(item.popup)) AddItems(item.popup, path + "/");
+        if (IsMenu(item.popup)) AddItems(item.popup, path + "/", 0, item.popup->items.size());
         continue;
       }
       if (item.flags & MF_CHECKED) flags |= FL_MENU_TOGGLE | FL_MENU_VALUE;
@@ -222,6 +234,109 @@ class MenuBar : public Fl_Menu_Bar {
   TopWindow* owner_;
 };
 
+// The menu bar of a window: as many rows as its width needs (WrapTitles), each a MenuRow
+// child of the window at the top, the first titles in the first row.
+class MenuBar {
+ public:
+  explicit MenuBar(TopWindow* owner) : owner_(owner) {}
+
+  int Height() const { return static_cast<int>(rows_.size()) * DeviceMenuHeight(); }
+  size_t Rows() const { return rows_.size(); }
+
+  // Reads the core's menu again and wraps it for a window that many device pixels wide.
+  void Rebuild(int width) {
+    HMENU menu = GetMenu(owner_->hwnd());
+    titles_ = Titles(menu);
+    Resize(1);
+    rows_[0]->Fill(menu, 0, menu ? menu->items.size() : 0);
+    std::vector<int> widths = rows_[0]->TitleWidths();
+    if (widths.size() != titles_.size()) widths.assign(titles_.size(), 0);
+    starts_ = WrapTitles(widths, width, kTitleLead);
+    Resize(starts_.size());
+    Fill(menu);
+    Place(width);
+  }
+
+  // The items again, in the same rows (a menu changed on WM_INITMENU; a change of its titles
+  // reaches MenusChanged and the next rebuild).
+  void Refill() {
+    HMENU menu = GetMenu(owner_->hwnd());
+    std::vector<size_t> titles = Titles(menu);
+    if (titles.size() != titles_.size()) return;
+    titles_ = titles;
+    Fill(menu);
+  }
+
+  // Before the window loses its menu bar (the window deletes the rows it still holds).
+  void DropRows() { Resize(0); }
+
+  void Place(int width) {
+    for (size_t r = 0; r < rows_.size(); ++r) {
+      rows_[r]->resize(0, static_cast<int>(r) * DeviceMenuHeight(), width, DeviceMenuHeight());
+    }
+  }
+
+ private:
+  // Positions in the core's menu of the items shown as titles.
+  static std::vector<size_t> Titles(HMENU menu) {
+    std::vector<size_t> titles;
+    if (!menu) return titles;
+    for (size_t i = 0; i < menu->items.size(); ++i) {
+      if (IsTitle(menu->items[i])) titles.push_back(i);
+    }
+    return titles;
+  }
+
+  // Row r holds the items from its first title up to the next row's first title, so the
+  // separators after a title stay with it.
+  void Fill(HMENU menu) {
+    const size_t count = menu ? menu->items.size() : 0;
+    for (size_t r = 0; r < rows_.size(); ++r) {
+      const size_t begin = r == 0 || starts_[r] >= titles_.size() ? 0 : titles_[starts_[r]];
+      const size_t end = r + 1 < starts_.size() && starts_[r + 1] < titles_.size()
+                             ? titles_[starts_[r + 1]]
+                             : count;
+      rows_[r]->Fill(menu, begin, end);
+    }
+  }
+
+  void Resize(size_t rows) {
+    while (rows_.size() > rows) {
+      Drop(rows_.back());
+      rows_.pop_back();
+    }
+    while (rows_.size() < rows) {
+      owner_->begin();
+      rows_.push_back(new MenuRow(owner_));
+      owner_->end();
+    }
+  }
+
+  // Deleted later: the row may be the one whose event is being handled.
+  void Drop(MenuRow* row) {
+    owner_->remove(row);
+    Fl::delete_widget(row);
+  }
+
+  TopWindow* owner_;
+  std::vector<MenuRow*> rows_;
+  std::vector<size_t> titles_;  // positions of the titles in the core's menu
+  std::vector<size_t> starts_{0};  // each row's first title (an index into titles_)
+};
+
+int MenuRow::handle(int event) {
+  if (gModal) return 1;
+  if (event == FL_PUSH && IsWindow(owner_->hwnd())) {
+    SendMessageA(owner_->hwnd(), WM_INITMENU,
+                 reinterpret_cast<WPARAM>(GetMenu(owner_->hwnd())), 0);
+    if (!IsWindow(owner_->hwnd())) return 1;
+    if (owner_->bar) owner_->bar->Refill();
+  }
+  return Fl_Menu_Bar::handle(event);
+}
+
+int TopWindow::BarHeight() const { return bar ? bar->Height() : 0; }
+
 void PostCommand(Fl_Widget* widget, void* id) {
   auto* window = static_cast<TopWindow*>(widget->window());
   if (!window || !IsWindow(window->hwnd())) return;
@@ -231,7 +346,7 @@ void PostCommand(Fl_Widget* widget, void* id) {
 
 int TopWindow::handle(int event) {
   if (!IsWindow(hwnd_)) return Fl_Window::handle(event);
-  bool overBar = bar && Fl::event_y() < DeviceMenuHeight();
+  bool overBar = Fl::event_y() < BarHeight();
   POINT screen{Design(Fl::event_x_root()), Design(Fl::event_y_root())};
   switch (event) {
     case FL_PUSH:
@@ -278,20 +393,26 @@ void TopWindow::draw() {
   if (IsWindow(hwnd_)) InvalidateRect(hwnd_, nullptr, TRUE);
 }
 
+// The user moved or sized the window: its top edge stays where the desktop put it, the rows
+// the new width needs go below it, and the core learns where the client area now is.
 void TopWindow::resize(int x, int y, int w, int h) {
   bool sized = w != this->w() || h != this->h();
+  if (bar && !applying && w != this->w()) bar->Rebuild(w);
   Fl_Window::resize(x, y, w, h);
-  if (bar) bar->size(w, DeviceMenuHeight());
+  if (bar) bar->Place(w);
   if (applying || !IsWindow(hwnd_) || !shown()) return;
-  int menu = MenuHeightOf(hwnd_);
-  RECT wanted{Design(x), Design(y) + menu, Design(x + w), Design(y + h)};
+  const int above = BarHeight();
+  RECT wanted{Design(x), Design(y + above), Design(x + w), Design(y + h)};
   RECT got = UserMovedWindow(hwnd_, wanted, sized);
   const int width = Dev(got.right - got.left);
-  const int height = Dev(got.bottom - got.top + menu);
-  if (width != w || height != h) {
+  if (bar && width != w) bar->Rebuild(width);
+  // Another row count for the width the core chose: the client area stays where it is.
+  const int top = y + above - BarHeight();
+  const int height = Dev(got.bottom - got.top) + BarHeight();
+  if (width != w || height != h || top != y) {
     applying = true;
-    Fl_Window::resize(x, y, width, height);
-    if (bar) bar->size(this->w(), DeviceMenuHeight());
+    Fl_Window::resize(x, top, width, height);
+    if (bar) bar->Place(this->w());
     applying = false;
   }
 }
@@ -333,12 +454,10 @@ class FltkBackend : public Backend {
   void WindowCreated(HWND hwnd) override {
     POINT o = ClientOriginOnScreen(hwnd);
     RECT c = ClientRect(hwnd);
-    int menu = MenuHeightOf(hwnd);
-    auto* w = new TopWindow(hwnd, Dev(o.x), Dev(o.y - menu), Dev(c.right), Dev(c.bottom + menu));
+    auto* w = new TopWindow(hwnd, Dev(o.x), Dev(o.y), Dev(c.right), Dev(c.bottom));
     w->copy_label(Cp1252ToUtf8(hwnd->text).c_str());
-    if (!(hwnd->style & WS_THICKFRAME)) w->size_range(w->w(), w->h(), w->w(), w->h());
     hwnd->backendData = w;
-    SyncMenuBar(w);
+    ApplyGeometry(hwnd);
   }
 
   void WindowDestroyed(HWND hwnd) override {
@@ -500,7 +619,7 @@ class FltkBackend : public Backend {
 
  private:
   // Device pixels above the client area: the menu bar.
-  int Offset() const { return drawing_ && drawing_->bar ? DeviceMenuHeight() : 0; }
+  int Offset() const { return drawing_ ? drawing_->BarHeight() : 0; }
 
   // A client rectangle in the window's device pixels (edges converted, so rectangles that
   // meet in design pixels still meet).
@@ -519,38 +638,48 @@ class FltkBackend : public Backend {
                  std::max<LONG>(d.bottom - d.top, 0));
   }
 
+  // The core's geometry on the X window. The menu bar is the window's non-client part: its
+  // rows go above the client area, which stays at the core's client origin and size.
   void ApplyGeometry(HWND hwnd) {
     TopWindow* w = Of(hwnd);
-    SyncMenuBar(w);
+    RECT c = ClientRect(hwnd);
+    SyncMenuBar(w, std::max(Dev(c.right), 1));
+    PlaceWindow(hwnd);
+  }
+
+  void PlaceWindow(HWND hwnd) {
+    TopWindow* w = Of(hwnd);
     POINT o = ClientOriginOnScreen(hwnd);
     RECT c = ClientRect(hwnd);
-    int menu = MenuHeightOf(hwnd);
-    w->applying = true;
+    const int above = w->BarHeight();
     const int width = std::max(Dev(c.right), 1);
-    const int height = std::max(Dev(c.bottom + menu), 1);
+    const int height = std::max(Dev(c.bottom) + above, 1);
+    w->applying = true;
     if (!(hwnd->style & WS_THICKFRAME)) w->size_range(width, height, width, height);
-    w->resize(Dev(o.x), Dev(o.y - menu), width, height);
+    w->resize(Dev(o.x), Dev(o.y) - above, width, height);
     w->applying = false;
   }
 
-  void SyncMenuBar(TopWindow* w) {
+  // Gives the window the menu bar its menu asks for, wrapped for that width; returns whether
+  // the height above the client area changed.
+  bool SyncMenuBar(TopWindow* w, int width) {
+    const int before = w->BarHeight();
     bool wants = GetMenu(w->hwnd()) != nullptr;
     if (wants && !w->bar) {
-      w->begin();
-      w->bar = new MenuBar(w, w->w());
-      w->end();
+      w->bar = std::make_unique<MenuBar>(w);
     } else if (!wants && w->bar) {
-      w->remove(w->bar);
-      Fl::delete_widget(w->bar);
-      w->bar = nullptr;
+      w->bar->DropRows();
+      w->bar.reset();
     }
-    if (w->bar) w->bar->Rebuild();
+    if (w->bar) w->bar->Rebuild(width);
+    return w->BarHeight() != before;
   }
 
   void RebuildMenus() {
     menusDirty_ = false;
     for (HWND top : State().topLevels) {
-      if (TopWindow* w = Of(top)) SyncMenuBar(w);
+      TopWindow* w = Of(top);
+      if (w && SyncMenuBar(w, w->w())) PlaceWindow(top);
     }
   }
 
