@@ -13,7 +13,8 @@ rm -f "$outdir/armonix_main.ppm" "$outdir/armonix_intervalli.ppm" "$outdir/armon
 "$withxvfb" -s "-screen 0 1024x768x24" sh -c '
   ARMONIX_NATIVE=fltk ARMONIX_MIDI=none "$1" > "$3/armonix_fltk.log" 2>&1 &
   pid=$!
-  # The main window is centred: its client area starts at (316, 140), the menu bar above it.
+  # The main window is centred: its client area starts at (316, 140), the menu bar above it
+  # in two rows (102-121 from "Archivio" to "Cadenze", then "Armonie" and "Accordi").
   # Waits are by what appears on the screen, not by time, so a loaded machine only slows it.
   for i in $(seq 120); do
     [ -n "$(xdotool search --onlyvisible --name "^\$" 2>/dev/null | head -n 1)" ] && break
@@ -22,9 +23,9 @@ rm -f "$outdir/armonix_main.ppm" "$outdir/armonix_intervalli.ppm" "$outdir/armon
   sleep 2
   "$2" "$3/armonix_main.ppm"
   for i in $(seq 10); do
-    xdotool mousemove 500 130 click 1   # "Ear training"
+    xdotool mousemove 500 111 click 1   # "Ear training"
     sleep 2
-    xdotool mousemove 490 207 click 1   # "Intervalli"
+    xdotool mousemove 490 188 click 1   # "Intervalli"
     wid=$(timeout 20 xdotool search --sync --onlyvisible --name "^Intervalli\$" 2>/dev/null | head -n 1)
     [ -n "$wid" ] && break
   done
