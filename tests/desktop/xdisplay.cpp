@@ -188,4 +188,17 @@ bool Child::Start(const std::string& program, const std::string& directory,
 
 void Child::Stop() { EndChild(pid_); }
 
+int Child::WaitForExit(int seconds) {
+  if (pid_ <= 0) return -1;
+  int status = 0;
+  for (int i = 0; i < seconds * 100; ++i) {
+    if (waitpid(pid_, &status, WNOHANG) == pid_) {
+      pid_ = -1;
+      return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+    usleep(10000);
+  }
+  return -1;
+}
+
 }  // namespace xdisplay

@@ -73,6 +73,9 @@ class Child {
              const std::vector<std::pair<std::string, std::string>>& environment,
              const std::string& errorsFile);
   void Stop();
+  // Waits up to that many seconds for the program to end by itself: its exit status, or -1
+  // when it did not end (or was killed by a signal).
+  int WaitForExit(int seconds);
 
  private:
   pid_t pid_ = -1;
