@@ -83,7 +83,11 @@ bool Prepare(const ImageLoadRequest& request, ImageBlocks& blocks, uintptr_t& en
     while (DeferredLink* link = PopDeferredLink()) delete link;
     return false;
   }
-  free(blocks.data2.bytes);  // applied; code1, code2 and data1 stay for the process
+  // Link records and relocations have been applied (deferred links keep copies of their
+  // names); only code1 and data1 stay for the process.
+  free(blocks.code2.bytes);
+  blocks.code2 = ImageBlock{nullptr, 0};
+  free(blocks.data2.bytes);
   blocks.data2 = ImageBlock{nullptr, 0};
   return true;
 }

@@ -29,9 +29,11 @@ std::map<std::string, void*>& Stubs() {
 }  // namespace
 
 void* MissingEntryStub(const char* name) {
-  auto found = Stubs().find(name);
-  if (found != Stubs().end()) return found->second;
-  const char* copy = strdup(name);  // lives as long as the stub
+  auto [entry, added] = Stubs().emplace(name, nullptr);
+  if (!added && entry->second != nullptr) return entry->second;
+  // The stub pushes the map's own copy of the name: map entries never move and live as long
+  // as the stub does.
+  const char* copy = entry->first.c_str();
   uint32_t nameWord = uint32_t(reinterpret_cast<uintptr_t>(copy));
   uint32_t routine = uint32_t(reinterpret_cast<uintptr_t>(&ReportMissingEntry));
   uint8_t code[16] = {
@@ -43,7 +45,6 @@ void* MissingEntryStub(const char* name) {
   };
   memcpy(code + 1, &nameWord, 4);
   memcpy(code + 6, &routine, 4);
-  void* stub = NewStub(code, sizeof code);
-  if (stub) Stubs()[name] = stub;
-  return stub;
+  entry->second = NewStub(code, sizeof code);
+  return entry->second;
 }

@@ -74,7 +74,12 @@ ClassRecord* FindKnownClass(const char* name) {
 }
 
 void ForgetPluginRegistrations() {
-  gPlugins = nullptr;
+  // The records are ours (the libraries stay loaded: their classes may still be referenced).
+  while (PluginRecord* record = gPlugins) {
+    gPlugins = record->next;
+    free(record->path);
+    delete record;
+  }
   gCurrent = nullptr;
   gControls = nullptr;
   gClasses = nullptr;

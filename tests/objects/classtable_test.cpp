@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -44,7 +45,9 @@ class TableBuilder {
   DataBlock Finish() {
     builder.SetApplicationDescriptor(builder.AddApplicationDescriptor());
     imagekit::Image image = builder.Finish();
-    auto* data1 = new std::vector<uint8_t>(image.data1);
+    static std::vector<std::unique_ptr<std::vector<uint8_t>>> kept;
+    kept.push_back(std::make_unique<std::vector<uint8_t>>(image.data1));
+    std::vector<uint8_t>* data1 = kept.back().get();
     std::string message;
     EXPECT_TRUE(ApplyRelocations(ImageBlock{data1->data(), uint32_t(data1->size())},
                                  ImageBlock{image.data2.data(), uint32_t(image.data2.size())},

@@ -4,6 +4,7 @@
 #include "tests/ui/controls_fixture.h"
 
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -27,6 +28,8 @@ class ControlDescriptionTest : public ControlsTest {
   void TearDown() override {
     ControlsTest::TearDown();
     ForgetImageClasses();
+    SetImageData(DataBlock{});
+    images_.clear();  // nothing refers to the images' data1 any more
   }
 
   // Builds an image holding the window (class "Finestra", a Window) whose controls are of
@@ -49,7 +52,9 @@ class ControlDescriptionTest : public ControlsTest {
     uint32_t slotOffset = b.DataSize() - 8;  // record pointer, then the instance variable
     b.SetApplicationDescriptor(b.AddApplicationDescriptor());
     imagekit::Image image = b.Finish();
-    auto* data1 = new std::vector<uint8_t>(image.data1);  // lives as an image's data1 does
+    // Kept until the classes read from it are forgotten, as an image's data1 is.
+    images_.push_back(std::make_unique<std::vector<uint8_t>>(image.data1));
+    std::vector<uint8_t>* data1 = images_.back().get();
     std::string message;
     EXPECT_TRUE(ApplyRelocations(ImageBlock{data1->data(), uint32_t(data1->size())},
                                  ImageBlock{image.data2.data(), uint32_t(image.data2.size())},
@@ -68,6 +73,8 @@ class ControlDescriptionTest : public ControlsTest {
     if (window != nullptr) windows_.push_back(window);
     return window;
   }
+
+  std::vector<std::unique_ptr<std::vector<uint8_t>>> images_;
 
   static std::vector<imagekit::PropertyPair> Button(int32_t index) {
     return {{"Name", "pb"},
