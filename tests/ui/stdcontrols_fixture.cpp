@@ -136,8 +136,10 @@ void StdControlsTest::TearDown() {
 }
 
 ClassRecord* StdControlsTest::LoggingClass(const char* builtinName) {
-  static std::map<std::string, ClassRecord*> classes;
-  ClassRecord*& cls = classes[builtinName];
+  // Never destroyed: the classes live for the whole test program, and a map torn down at
+  // exit would leave them unreachable before the leak check runs.
+  static auto* classes = new std::map<std::string, ClassRecord*>;
+  ClassRecord*& cls = (*classes)[builtinName];
   if (cls == nullptr) cls = MakeLoggingClass(builtinName);
   return cls;
 }
