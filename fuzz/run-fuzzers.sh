@@ -7,6 +7,7 @@
 # Needs a machine that runs i386 programs natively (under qemu the sanitizers do not run), and
 # clang with its i386 fuzzer runtime, which this script installs when it is missing.
 # Usage: fuzz/run-fuzzers.sh TARGET|all|list SECONDS     (FUZZ_BUILD=dir, RUNS=n, MAX_LEN=n)
+#        fuzz/run-fuzzers.sh minimise TARGET|all          (the corpus cut to its coverage)
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${FUZZ_BUILD:-$root/build-fuzz}
@@ -106,9 +107,32 @@ run_target() {
   rm -rf "$work"
 }
 
+# Rewrites a corpus to the smallest set with the same coverage; named seeds and findings stay.
+minimise_target() {
+  describe "$1"
+  fresh="$build/minimal-$1"
+  rm -rf "$fresh"
+  mkdir -p "$fresh"
+  "$build/fuzz_$1" -merge=1 -max_len="${MAX_LEN:-$len}" "$fresh" "$root/$corpus" \
+    >"$build/fuzz-$1.minimise" 2>&1
+  [ -n "$(ls "$fresh")" ] || { echo "$1: the merge kept nothing; corpus left as it was" >&2; return; }
+  ls "$root/$corpus" | grep -E '^[0-9a-f]{40}$' | sed "s|^|$root/$corpus/|" | xargs rm -f
+  for f in "$fresh"/*; do
+    [ -f "$f" ] && [ ! -f "$root/$corpus/$(basename "$f")" ] && cp "$f" "$root/$corpus/"
+  done
+  echo "$1: corpus minimised to $(ls "$root/$corpus" | wc -l) files"
+  rm -rf "$fresh"
+}
+
 [ $# -ge 1 ] || { echo "usage: $0 TARGET|all|list SECONDS" >&2; exit 2; }
 case $1 in
   list) echo "$all"; exit 0 ;;
+  minimise)
+    targets=${2:?usage: $0 minimise TARGET|all}
+    [ "$targets" = all ] && targets=$all
+    need_clang
+    for t in $targets; do build_target "$t" && minimise_target "$t"; done
+    exit 0 ;;
   all) targets=$all ;;
   *) targets=$1 ;;
 esac
