@@ -8,7 +8,9 @@ if(AMX_SANITIZE)
   # -O1 after the build type's own level: reports keep usable stacks, and the instrumented
   # tree builds and runs in reasonable time.
   add_compile_options(-O1 -fsanitize=address,undefined -fno-sanitize-recover=undefined)
-  add_link_options(-fsanitize=address,undefined)
+  # The compiler driver leaves out --as-needed when sanitizing; given back, programs name the
+  # same libraries as in a normal build (the package's dependency check reads them).
+  add_link_options(-fsanitize=address,undefined LINKER:--as-needed)
   add_library(amxsanitizerdefaults STATIC ${CMAKE_CURRENT_LIST_DIR}/sanitizers/defaults.c)
   target_compile_definitions(amxsanitizerdefaults PRIVATE
                              AMX_SANITIZER_DIR="${CMAKE_CURRENT_LIST_DIR}/sanitizers")
