@@ -20,7 +20,35 @@
 
 namespace {
 
-class InstallTest : public PluginTest {};
+class InstallTest : public PluginTest {
+ protected:
+  // A plain file where a folder should be: a directory below it can never be made.
+  std::string Blocker() const {
+    std::string blocker = base_ + "/blocked";
+    { std::ofstream(blocker) << "x"; }
+    return blocker;
+  }
+
+  // The library already lying in the Windows directory: its path there.
+  std::string PlaceInWindowsDirectory(const std::vector<uint8_t>& library) const {
+    std::string path = WindowsDirectory() + "/tstplug.dll";
+    { std::ofstream(path, std::ios::binary) << std::string(library.begin(), library.end()); }
+    return path;
+  }
+
+  // In a death-test child run as root, which ignores permissions: the child becomes "nobody"
+  // and owns the Windows directory and the library there; exit code 5 when it cannot.
+  void BecomeNobodyIfRoot(const std::string& windows, const std::string& path) const {
+    if (getuid() != 0) return;
+    const uid_t nobody = 65534;
+    bool ok = chmod(base_.c_str(), 0755) == 0 &&
+              chown((base_ + "/cache").c_str(), nobody, nobody) == 0 &&
+              chown(windows.c_str(), nobody, nobody) == 0 &&
+              chown(path.c_str(), nobody, nobody) == 0 && setgroups(0, nullptr) == 0 &&
+              setgid(nobody) == 0 && setuid(nobody) == 0;
+    if (!ok) std::_Exit(5);
+  }
+};
 
 int MainCalls(const std::string& path) {
   auto* calls = static_cast<int*>(LoadedSymbol(path, "gMainCalls"));
@@ -92,8 +120,7 @@ TEST_F(InstallTest, LibrariesThatDoNotLoadOrLackTheMainRoutineArePassedOver) {
 
 TEST_F(InstallTest, FallsBackToTheWindowsDirectory) {
   // The system directory cannot exist: its parent is a plain file.
-  std::string blocker = base_ + "/blocked";
-  { std::ofstream(blocker) << "x"; }
+  std::string blocker = Blocker();
   setenv("XDG_DATA_HOME", blocker.c_str(), 1);
   CarriedListBuilder list;
   list.Add("tstplug.dll", ReadBytes(AMX_TEST_PLUGIN));
@@ -204,12 +231,10 @@ TEST_F(InstallTest, TheLibraryLoadedIsTheFileJustWritten) {
 // An existing library that others may change is not trusted: with nowhere to write, the
 // permission message. Root ignores permissions, so the child becomes "nobody".
 TEST_F(InstallTest, AnExistingFileOthersMayChangeIsNotLoaded) {
-  std::string blocker = base_ + "/blocked";
-  { std::ofstream(blocker) << "x"; }
+  std::string blocker = Blocker();
   std::string windows = WindowsDirectory();
-  std::string path = windows + "/tstplug.dll";
   std::vector<uint8_t> library = ReadBytes(AMX_TEST_PLUGIN);
-  { std::ofstream(path, std::ios::binary) << std::string(library.begin(), library.end()); }
+  std::string path = PlaceInWindowsDirectory(library);
   CarriedListBuilder list;
   list.Add("tstplug.dll", library);
   const void* carried = list.Build();
@@ -217,15 +242,7 @@ TEST_F(InstallTest, AnExistingFileOthersMayChangeIsNotLoaded) {
       {
         setenv("XDG_DATA_HOME", blocker.c_str(), 1);
         setenv("ARMONIX_NATIVE", "headless", 1);
-        if (getuid() == 0) {
-          const uid_t nobody = 65534;
-          bool ok = chmod(base_.c_str(), 0755) == 0 &&
-                    chown((base_ + "/cache").c_str(), nobody, nobody) == 0 &&
-                    chown(windows.c_str(), nobody, nobody) == 0 &&
-                    chown(path.c_str(), nobody, nobody) == 0 && setgroups(0, nullptr) == 0 &&
-                    setgid(nobody) == 0 && setuid(nobody) == 0;
-          if (!ok) std::_Exit(5);
-        }
+        BecomeNobodyIfRoot(windows, path);
         chmod(path.c_str(), 0666);
         chmod(windows.c_str(), 0500);
         dup2(2, 1);  // the headless message box line goes to stdout
@@ -281,8 +298,7 @@ TEST_F(InstallTest, AChainThatComesBackStopsWhereItRepeats) {
 
 // Both directories unusable and no file: the message, then exit code 0.
 TEST_F(InstallTest, NowhereToPutTheLibraryShowsThePermissionMessageAndExits) {
-  std::string blocker = base_ + "/blocked";
-  { std::ofstream(blocker) << "x"; }
+  std::string blocker = Blocker();
   CarriedListBuilder list;
   list.Add("tstplug.dll", ReadBytes(AMX_TEST_PLUGIN));
   const void* carried = list.Build();
@@ -307,26 +323,17 @@ TEST_F(InstallTest, NowhereToPutTheLibraryShowsThePermissionMessageAndExits) {
 // The library already lies in the Windows directory, and neither it nor the directory can be
 // written: it is loaded as it is. Root ignores permissions, so the child becomes "nobody".
 TEST_F(InstallTest, AnExistingUnwritableFileInTheWindowsDirectoryStillLoads) {
-  std::string blocker = base_ + "/blocked";
-  { std::ofstream(blocker) << "x"; }
+  std::string blocker = Blocker();
   std::string windows = WindowsDirectory();
-  std::string path = windows + "/tstplug.dll";
   std::vector<uint8_t> library = ReadBytes(AMX_TEST_PLUGIN);
-  { std::ofstream(path, std::ios::binary) << std::string(library.begin(), library.end()); }
+  std::string path = PlaceInWindowsDirectory(library);
   CarriedListBuilder list;
   list.Add("tstplug.dll", std::vector<uint8_t>(64, 0x11));  // different bytes: never written
   const void* carried = list.Build();
   EXPECT_EXIT(
       {
         setenv("XDG_DATA_HOME", blocker.c_str(), 1);
-        if (getuid() == 0) {
-          const uid_t nobody = 65534;
-          bool ok = chmod(base_.c_str(), 0755) == 0 &&
-                    chown((base_ + "/cache").c_str(), nobody, nobody) == 0 &&
-                    chown(windows.c_str(), nobody, nobody) == 0 && chown(path.c_str(), nobody, nobody) == 0 &&
-                    setgroups(0, nullptr) == 0 && setgid(nobody) == 0 && setuid(nobody) == 0;
-          if (!ok) std::_Exit(5);
-        }
+        BecomeNobodyIfRoot(windows, path);
         chmod(path.c_str(), 0555);
         chmod(windows.c_str(), 0500);
         RecordPluginList(carried);
