@@ -21,8 +21,7 @@
 #include "runtime/ui/controlobject.h"
 #include "runtime/ui/viewwindow.h"
 #include "runtime/ui/windowlayer.h"
-#include "tests/plugins/pluginfixture.h"
-#include "tests/support/headlessscreen.h"
+#include "tests/plugins/panewindowfixture.h"
 
 namespace {
 
@@ -30,13 +29,11 @@ using StringSetter = void (*)(ObjectHeader*, int32_t, StringRecord*);
 
 void* gNoSlots[19] = {};
 
-class BevelCaptionTest : public PluginTest {
+class BevelCaptionTest : public PaneWindowTest {
  protected:
   void SetUp() override {
     PluginTest::SetUp();
-    screen_.Install("bevel caption");
-    SetUpBuiltinClasses();
-    windows::RegisterWindowClasses(GetModuleHandleA(nullptr));
+    InstallScreen("bevel caption");
     ASSERT_TRUE(LoadPlugin(AMX_APPEARANCE_PLUGIN));
     bevel_ = FindPluginControl("BevelButton");
     ASSERT_NE(bevel_, nullptr);
@@ -45,48 +42,11 @@ class BevelCaptionTest : public PluginTest {
     OpenWindow();
   }
 
-  void TearDown() override {
-    for (ObjectHeader* control : controls_) {
-      delete AsControl(control)->pane;
-      UnlockObject(control);
-    }
-    if (view_ != nullptr) {
-      view_->TearDown();
-      view_->Release();
-    }
-    UnlockObject(window_);
-    screen_.Release();
-    PluginTest::TearDown();
-  }
-
-  // A shown headless window of 400 x 300 with its view window.
-  void OpenWindow() {
-    window_ = MakeObject(FindBuiltinClass("Window"));
-    auto* w = reinterpret_cast<WindowObject*>(window_);
-    w->bounds = Rect16{100, 100, 400, 500};
-    w->visible = 1;
-    view_ = new RuntimeViewWindow(w, 8);
-    ASSERT_TRUE(windows::CreateNativeWindow(view_, w));
-    w->native = view_;
-    ShowWindow(view_->Handle(), SW_SHOW);
-  }
-
   // A control of the window at these bounds; its pane made by its "CreatePane" handler.
   ObjectHeader* NewControl(ClassRecord* cls, Rect16 bounds, bool withPane = true) {
-    ObjectHeader* object = MakeObject(cls);
-    ControlObject* c = AsControl(object);
-    c->bounds = bounds;
-    c->viewWindow = view_;
-    c->window = c->windowObject = window_;
-    controls_.push_back(object);
+    ObjectHeader* object = PlaceControl(cls, bounds);
     if (withPane) MakePane(object);
     return object;
-  }
-
-  static void MakePane(ObjectHeader* object) {
-    CodeAddress handler = FindEventHandler(object, AMX_BUILTIN_EVENT(Control, CreatePane));
-    ASSERT_NE(handler, nullptr);
-    CallImage1(handler, reinterpret_cast<uint32_t>(object));
   }
 
   void SetCaption(ObjectHeader* button, const char* caption) {
@@ -109,12 +69,6 @@ class BevelCaptionTest : public PluginTest {
 
   ClassRecord* bevel_ = nullptr;
   StringSetter setCaption_ = nullptr;
-  ObjectHeader* window_ = nullptr;
-  RuntimeViewWindow* view_ = nullptr;
-  std::vector<ObjectHeader*> controls_;
-
- private:
-  HeadlessScreen screen_;
 };
 
 TEST_F(BevelCaptionTest, TheDumpShowsTheCaptionFromTheStartAndAfterEachChange) {

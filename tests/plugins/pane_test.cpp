@@ -27,8 +27,7 @@
 #include "runtime/ui/controlobject.h"
 #include "runtime/ui/viewwindow.h"
 #include "runtime/ui/windowlayer.h"
-#include "tests/plugins/pluginfixture.h"
-#include "tests/support/headlessscreen.h"
+#include "tests/plugins/panewindowfixture.h"
 
 #define SLOT_ROUTINE extern "C" __attribute__((cdecl, force_align_arg_pointer, noinline))
 
@@ -94,33 +93,17 @@ void* gBehaviour[19] = {
 
 PluginEventEntry gEvents[2] = {{"Ping As Boolean", nullptr}, {"Silent", nullptr}};
 
-class PaneTest : public PluginTest {
+class PaneTest : public PaneWindowTest {
  protected:
   void SetUp() override {
     PluginTest::SetUp();
-    screen_.Install("plugins");
-    SetUpBuiltinClasses();
-    windows::RegisterWindowClasses(GetModuleHandleA(nullptr));
+    InstallScreen("plugins");
     SetCurrentPlugin(AddPluginRecord(nullptr, "pane test"));
     windowed_ = Register("SlotControl", 0);
     windowless_ = Register("FlatControl", kWindowlessPaneFlag);
     SetCurrentPlugin(nullptr);
     gCalls.clear();
     gMouseDownAnswer = 1;
-  }
-
-  void TearDown() override {
-    for (ObjectHeader* control : controls_) {
-      delete AsControl(control)->pane;
-      UnlockObject(control);
-    }
-    if (view_ != nullptr) {
-      view_->TearDown();
-      view_->Release();
-    }
-    UnlockObject(window_);
-    screen_.Release();
-    PluginTest::TearDown();
   }
 
   ClassRecord* Register(const char* name, uint32_t flags) {
@@ -137,33 +120,12 @@ class PaneTest : public PluginTest {
     return FindPluginControl(name);
   }
 
-  // A shown headless window of 400 x 300 with its view window.
-  void OpenWindow() {
-    window_ = MakeObject(FindBuiltinClass("Window"));
-    WindowObject* w = reinterpret_cast<WindowObject*>(window_);
-    w->bounds = Rect16{100, 100, 400, 500};
-    w->visible = 1;
-    view_ = new RuntimeViewWindow(w, 8);
-    ASSERT_TRUE(windows::CreateNativeWindow(view_, w));
-    w->native = view_;
-    ShowWindow(view_->Handle(), SW_SHOW);
-  }
-
   // A control at left 20, top 10, 60 x 22 with its pane made by its "CreatePane" handler.
   ObjectHeader* NewControl(ClassRecord* cls, bool withPane = true) {
-    ObjectHeader* object = MakeObject(cls);
-    ControlObject* c = AsControl(object);
-    c->bounds = Rect16{10, 20, 32, 80};
-    c->visible = 1;
-    c->enabled = 1;
-    c->viewWindow = view_;
-    c->window = c->windowObject = window_;
-    controls_.push_back(object);
-    if (withPane) {
-      CodeAddress handler = FindEventHandler(object, AMX_BUILTIN_EVENT(Control, CreatePane));
-      EXPECT_NE(handler, nullptr);
-      if (handler != nullptr) CallImage1(handler, reinterpret_cast<uint32_t>(object));
-    }
+    ObjectHeader* object = PlaceControl(cls, Rect16{10, 20, 32, 80});
+    AsControl(object)->visible = 1;
+    AsControl(object)->enabled = 1;
+    if (withPane) MakePane(object);
     return object;
   }
 
@@ -175,12 +137,6 @@ class PaneTest : public PluginTest {
 
   ClassRecord* windowed_ = nullptr;
   ClassRecord* windowless_ = nullptr;
-  ObjectHeader* window_ = nullptr;
-  RuntimeViewWindow* view_ = nullptr;
-  std::vector<ObjectHeader*> controls_;
-
- private:
-  HeadlessScreen screen_;
 };
 
 TEST_F(PaneTest, InstancesCallSlotZeroWhenMadeAndSlotOneWhenDestroyed) {
