@@ -6,8 +6,11 @@
 server="-screen 0 1024x768x24"
 if [ "${1:-}" = "-s" ]; then server=$2; shift 2; fi
 dir=$(mktemp -d) || exit 1
+# -noreset: an X server resets when its last client leaves, and a program that opens the
+# display once to see whether it can (as the runtime does) and then again would meet the
+# reset and fail to connect.
 # shellcheck disable=SC2086
-Xvfb -displayfd 3 -nolisten tcp $server 3>"$dir/display" >"$dir/log" 2>&1 &
+Xvfb -displayfd 3 -nolisten tcp -noreset $server 3>"$dir/display" >"$dir/log" 2>&1 &
 xvfb=$!
 for i in $(seq 300); do
   [ -s "$dir/display" ] && break
