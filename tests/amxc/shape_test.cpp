@@ -359,13 +359,18 @@ TEST(ShapeModules, ReachControlsOfWindowsAndTheirArrays) {
 
 // ---- amxdump --summary ----------------------------------------------------------------------
 
+// The shape program compiled by amxc itself into development-mode files in a fresh `dir`.
+runprogram::CommandRun CompileShapeIn(const std::string& dir) {
+  std::filesystem::remove_all(dir);
+  return runprogram::RunCommand(std::string(AMXC_BINARY) + " " AMXC_TEST_DIR
+                                "/programs/shape.amx --plugin-dir " AMXC_PLUGIN_DIR " -o " + dir +
+                                " 2>&1");
+}
+
 TEST(ShapeSummary, PrintsTheFiguresOfTheImageAndReportsDamage) {
   namespace fs = std::filesystem;
   std::string dir = runprogram::ProcessTempPath("shape", "_summary");
-  fs::remove_all(dir);
-  runprogram::CommandRun compiled = runprogram::RunCommand(
-      std::string(AMXC_BINARY) + " " AMXC_TEST_DIR "/programs/shape.amx --plugin-dir " AMXC_PLUGIN_DIR " -o " + dir +
-      " 2>&1");
+  runprogram::CommandRun compiled = CompileShapeIn(dir);
   ASSERT_EQ(compiled.status, 0) << compiled.output;
   runprogram::CommandRun summary = runprogram::RunCommand(std::string(AMXDUMP_BINARY) + " --summary " + dir);
   EXPECT_EQ(summary.status, 0) << summary.output;
@@ -397,10 +402,7 @@ TEST(ShapeSummary, PrintsTheFiguresOfTheImageAndReportsDamage) {
 TEST(ShapeRun, HandlersReachOtherWindowsQuotedControlsAndTheRepeatedMenuItem) {
   namespace fs = std::filesystem;
   std::string dir = runprogram::ProcessTempPath("shape", "_image");
-  fs::remove_all(dir);
-  runprogram::CommandRun compiled = runprogram::RunCommand(
-      std::string(AMXC_BINARY) + " " AMXC_TEST_DIR "/programs/shape.amx --plugin-dir " AMXC_PLUGIN_DIR " -o " + dir +
-      " 2>&1");
+  runprogram::CommandRun compiled = CompileShapeIn(dir);
   ASSERT_EQ(compiled.status, 0) << compiled.output;
   std::string script = runprogram::ProcessTempPath("shape", "_script.txt");
   std::ofstream(script) << "menu \"Accordi/Info Armonix\"\n"
